@@ -1,0 +1,53 @@
+// The frame: a fixed, flat list of steps, each complete for all its
+// entities before the next begins.
+#include "game/frame.h"
+
+#include "draw/render.h"
+#include "game/controls.h"
+#include "game/hits.h"
+#include "game/motion.h"
+#include "game/restart.h"
+
+void DrainEvents(int* quit) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            *quit = 1;
+        }
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            *quit = 1;
+        }
+    }
+}
+
+void RunRules(const Uint8* keys) {
+    // controls
+    MovePlayers(keys);
+    MoveCarriedFlag(keys);
+    PullTriggers(keys);
+    AttachRestingProjectiles();
+
+    // motion and bounds
+    MoveEnemiesAndLasers();
+    ReturnEnemyLasersPastEdges();
+    BounceEnemies();
+    BoundPlayerLasers();
+    LimitPlayers();
+    ReturnEnemyLasersFromZone();
+    PickUpFlag();
+    FlyProjectiles();
+
+    // hits and scoring
+    ResolveHits();
+    EndGrenadeFlights();
+
+    // game end and restart
+    RunCaptureCountdown();
+    StartNewGameWhenDue();
+    RunBothDeadCountdown();
+}
+
+void RunFrame(const Uint8* keys) {
+    RunRules(keys);
+    RenderFrame();
+}

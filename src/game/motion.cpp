@@ -1,0 +1,163 @@
+// Enemy motion, bounces, bounds, player limits, flag pick-up and flight.
+#include "game/motion.h"
+
+#include "game/arith.h"
+#include "game/game_state.h"
+
+// An enemy's laser needs no alive test to move: a destroyed enemy's laser
+// flies on without limit, so its position wraps instead of overflowing.
+static void MoveEnemyLaser(EnemyState& enemy) {
+    enemy.laser.x = WrapSub(enemy.laser.x, enemy.laser.dx);
+    enemy.laser.y = WrapSub(enemy.laser.y, enemy.laser.dy);
+}
+
+void MoveEnemiesAndLasers() {
+    game.enemy1.x += game.enemy1.dx;
+    game.enemy1.y += game.enemy1.dy;
+    game.enemy2.x += game.enemy2.dx;
+    game.enemy2.y += game.enemy2.dy;
+    MoveEnemyLaser(game.enemy1);
+    MoveEnemyLaser(game.enemy2);
+}
+
+static void ReturnLaserToEnemy(EnemyState& enemy) {
+    enemy.laser.x = enemy.x;
+    enemy.laser.y = enemy.y;
+}
+
+// The two tests are separate: a laser returned by the first is back at its
+// enemy when the second looks at it.
+static void ReturnPastEdges(EnemyState& enemy) {
+    if (enemy.laser.x < -12 && EnemyAlive(enemy)) {
+        ReturnLaserToEnemy(enemy);
+    }
+    if (enemy.laser.y < -12 && EnemyAlive(enemy)) {
+        ReturnLaserToEnemy(enemy);
+    }
+}
+
+void ReturnEnemyLasersPastEdges() {
+    ReturnPastEdges(game.enemy1);
+    ReturnPastEdges(game.enemy2);
+}
+
+// Each test that holds reverses its component once, so two that hold in the
+// same frame cancel (an enemy at y 0 inside the zone keeps its dy). The zone
+// test keeps no memory: an enemy inside jitters up and down every frame.
+static void Bounce(EnemyState& enemy) {
+    if (enemy.x == 0) {
+        enemy.dx = -enemy.dx;
+    }
+    if (enemy.x == 640) {
+        enemy.dx = -enemy.dx;
+    }
+    if (enemy.y == 0) {
+        enemy.dy = -enemy.dy;
+    }
+    if (enemy.y == 480) {
+        enemy.dy = -enemy.dy;
+    }
+    if (InObstacleZone(enemy.x, enemy.y)) {
+        enemy.dy = -enemy.dy;
+    }
+}
+
+void BounceEnemies() {
+    Bounce(game.enemy1);
+    Bounce(game.enemy2);
+}
+
+// Resting lasers are tested too, at their owner's position before the
+// limits push him back: on purpose, a player pressing against the left edge
+// flips his resting laser's dx and his next shot starts that way.
+static void BoundLaser(Projectile& laser) {
+    if (laser.x < 0) {
+        laser.dx = -laser.dx;
+    }
+    if (laser.x > 640) {
+        laser.inFlight = 0;
+    }
+    if (laser.y < 0) {
+        laser.dy = -laser.dy;
+    }
+    if (laser.y > 480) {
+        laser.inFlight = 0;
+    }
+    if (InObstacleZone(laser.x, laser.y)) {
+        laser.dy = -laser.dy;
+    }
+}
+
+void BoundPlayerLasers() {
+    BoundLaser(game.player1.laser);
+    BoundLaser(game.player2.laser);
+}
+
+// A push of 2 against a step of 1: a player pressing on a limit ends his
+// frames alternately on it and one pixel inside. Dead players are pushed too.
+static void Limit(PlayerState& player) {
+    if (player.x < 0) {
+        player.x += 2;
+    }
+    if (player.x > 618) {
+        player.x -= 2;
+    }
+    if (player.y < 0) {
+        player.y += 2;
+    }
+    if (player.y > 448) {
+        player.y -= 2;
+    }
+    if (InObstacleZone(player.x, player.y)) {
+        player.y += 2;
+        player.x -= 2;
+    }
+}
+
+void LimitPlayers() {
+    Limit(game.player1);
+    Limit(game.player2);
+}
+
+// No alive test: a destroyed enemy's laser comes back to its wreck and goes
+// on shooting from there.
+static void ReturnFromZone(EnemyState& enemy) {
+    if (InObstacleZone(enemy.laser.x, enemy.laser.y)) {
+        enemy.laser.y = enemy.y;
+        enemy.laser.x = enemy.x;
+    }
+}
+
+void ReturnEnemyLasersFromZone() {
+    ReturnFromZone(game.enemy1);
+    ReturnFromZone(game.enemy2);
+}
+
+// No alive test either: a dead player lying below and right of the flag
+// carries it too, though he can no longer move it.
+static void PickUp(PlayerState& player) {
+    if (player.x > game.redFlagX && player.y > game.redFlagY) {
+        player.carryingFlag = 1;
+    }
+}
+
+void PickUpFlag() {
+    PickUp(game.player1);
+    PickUp(game.player2);
+}
+
+// A grenade whose key stays held keeps flying past its exit, without limit,
+// so flight wraps instead of overflowing.
+static void Fly(Projectile& shot) {
+    if (shot.inFlight == 1) {
+        shot.x = WrapAdd(shot.x, shot.dx);
+        shot.y = WrapAdd(shot.y, shot.dy);
+    }
+}
+
+void FlyProjectiles() {
+    Fly(game.player1.laser);
+    Fly(game.player2.laser);
+    Fly(game.player1.grenade);
+    Fly(game.player2.grenade);
+}

@@ -1,0 +1,57 @@
+// Start-up in its fixed order, and shutdown.
+#include "game/startup.h"
+
+#include "draw/images.h"
+#include "font/font.h"
+#include "game/game_state.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+// The loop has no timer of its own: the pace of play is the pace of the
+// flips. Asking for flips synchronised with the display's refresh gives the
+// steady pace a hardware double buffer gave; the environment may override.
+static void RequestVsync() { setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0); }
+
+static void SetIcon() {
+    SDL_WM_SetIcon(SDL_LoadBMP_RW(SDL_RWFromFile("bluedr.bmp", "rb"), 1), nullptr);
+}
+
+// A missing sprite just does not appear, but a missing font is a broken
+// installation: every frame draws text with it.
+static Font* RequireFont(Font* font, const char* directory) {
+    if (font == nullptr) {
+        std::printf("Unable to load font from %s\n", directory);
+        std::exit(1);
+    }
+    return font;
+}
+
+void StartUp() {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+        std::printf("Unable to init SDL: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    std::atexit(SDL_Quit);
+    SetIcon();
+    RequestVsync();
+    screen = SDL_SetVideoMode(640, 530, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    if (screen == nullptr) {
+        std::printf("Unable to set 640x480 video: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    LoadImages();
+    DrawBackground();
+    SetStartValues();
+    plainFont = RequireFont(LoadWhiteFont("data/font1"), "data/font1");
+    hudFont = RequireFont(LoadTintedFont("data/font2", 1.0f, 1.0f, 0.0f), "data/font2");
+}
+
+void ShutDown() {
+    FreeFont(plainFont);
+    FreeFont(hudFont);
+    plainFont = nullptr;
+    hudFont = nullptr;
+}

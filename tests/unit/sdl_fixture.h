@@ -1,0 +1,43 @@
+// A real 640x530 32-bit screen for tests, from SDL's dummy video driver.
+#pragma once
+
+#include "draw/images.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+// Opens the video mode the game opens and points `screen` at it. Every test
+// of this fixture starts from a fresh SDL and an all-zero screen.
+class ScreenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        screen = SDL_SetVideoMode(640, 530, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+        ASSERT_NE(screen, nullptr) << SDL_GetError();
+        SDL_FillRect(screen, nullptr, 0);
+    }
+    void TearDown() override {
+        screen = nullptr;
+        SDL_Quit();
+    }
+};
+
+// The pixel of a 32-bit surface at (x, y), as stored.
+inline std::uint32_t PixelAt(SDL_Surface* surface, int x, int y) {
+    const auto* row = static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch;
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+}
+
+// A 32-bit surface in the screen's format filled with one colour.
+inline SDL_Surface* SolidSurface(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, screen->format->Rmask,
+                                          screen->format->Gmask, screen->format->Bmask, 0);
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, r, g, b));
+    return s;
+}
+
+inline std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return SDL_MapRGB(screen->format, r, g, b);
+}
