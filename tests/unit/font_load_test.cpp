@@ -75,7 +75,7 @@ enum class Loader { Full, White, Tinted };
 struct TintCase {
     const char* name;
     Loader loader;
-    float red, green, blue, alpha;
+    float red, green, blue, alpha; // passed by Loader::Full only
     std::array<int, 3> colour;
     std::array<int, 4> alphaOf; // for the coverages 0, 128, 200, 255
 };

@@ -39,7 +39,9 @@ GlyphBox BoxOf(FT_GlyphSlot slot) {
 
 // The ink starts right after the two empty columns; a glyph that reaches
 // left of its pen (like j) is pushed right instead of being cut.
-int InkColumn(const GlyphBox& box) { return kGlyphGap + std::max(0, box.left); }
+int InkColumn(const GlyphBox& box) {
+    return kGlyphGap + std::max(0, box.left);
+}
 
 // The advance must cover the ink, which may use columns 2 .. width + 1 of
 // the rectangle, so a glyph wider than its natural advance gets wider.
@@ -76,8 +78,8 @@ bool PlaceGlyph(FT_GlyphSlot slot, int code, int baseline, FontSheet& sheet) {
     const bool insideSheet = rectX + advance + kExtraColumns <= kSheetSide;
     if (advance > kMaxAdvance || !insideSheet || firstRow < kGlyphGap ||
         firstRow + box.height > kCellSize) {
-        std::fprintf(stderr, "flagrun-assetgen: character %d does not fit a %d pixel cell\n",
-                     code, kCellSize);
+        std::fprintf(stderr, "flagrun-assetgen: character %d does not fit a %d pixel cell\n", code,
+                     kCellSize);
         return false;
     }
     sheet.widths[code] = static_cast<std::uint8_t>(advance);
@@ -109,8 +111,7 @@ bool RenderGlyphs(FT_Face face, FontSheet& sheet) {
         if (FT_Load_Char(face, static_cast<FT_ULong>(code), kLoadFlags) != 0)
             return false;
         if (face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
-            std::fprintf(stderr, "flagrun-assetgen: character %d is not 8-bit coverage\n",
-                         code);
+            std::fprintf(stderr, "flagrun-assetgen: character %d is not 8-bit coverage\n", code);
             return false;
         }
         if (!PlaceGlyph(face->glyph, code, baseline, sheet))

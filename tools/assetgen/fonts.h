@@ -14,7 +14,7 @@
 
 constexpr int kSheetSide = 256;
 constexpr int kCellSize = kSheetSide / 16;
-constexpr int kGlyphGap = 2;  // empty leading columns and rows of every glyph
+constexpr int kGlyphGap = 2;     // empty leading columns and rows of every glyph
 constexpr int kExtraColumns = 2; // the game copies two columns past the advance
 
 struct FontSheet {

@@ -20,7 +20,9 @@ Mask MakeMask(int width, int height) {
     return mask;
 }
 
-bool IsBlack(Rgb colour) { return colour.r == 0 && colour.g == 0 && colour.b == 0; }
+bool IsBlack(Rgb colour) {
+    return colour.r == 0 && colour.g == 0 && colour.b == 0;
+}
 
 bool InImage(const Image& image, int x, int y) {
     return x >= 0 && y >= 0 && x < image.width && y < image.height;
