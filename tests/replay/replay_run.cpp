@@ -119,58 +119,87 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-void ReplayTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "flagrun-replay-XXXXXX");
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    scratch = pattern;
+std::string MakeScratchDirectory() {
+    std::string pattern = std::filesystem::temp_directory_path() / "flagrun-replay-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "cannot make a scratch directory";
+        return std::filesystem::temp_directory_path();
+    }
+    return pattern;
 }
 
-void ReplayTest::TearDown() {
+void RemoveScratchDirectory(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove_all(scratch, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
-std::string ReplayTest::Scratch(const std::string& name) const { return scratch + "/" + name; }
-
-std::string ReplayTest::WriteScript(const std::string& text, const std::string& name) {
-    const std::string path = Scratch(name);
+std::string WriteScratchFile(const std::string& scratch, const std::string& name,
+                             const std::string& text) {
+    const std::string path = scratch + "/" + name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
 
-// In the child: standard streams onto the scratch files, headless drivers,
-// the run directory, then the tool itself.
-static void ExecReplay(const std::vector<std::string>& args, const std::string& in,
-                       const std::string& out, const std::string& err) {
-    const int inFd = open(in.c_str(), O_RDONLY);
-    const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (inFd < 0 || outFd < 0 || errFd < 0 || dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 ||
-        dup2(errFd, 2) < 0 || chdir(FLAGRUN_RUN_DIR) != 0) {
+// The child's environment: this one, with SDL's drivers set to headless.
+static std::vector<std::string> ChildEnvironment() {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        if (text.rfind("SDL_VIDEODRIVER=", 0) != 0 && text.rfind("SDL_AUDIODRIVER=", 0) != 0) {
+            environment.push_back(text);
+        }
+    }
+    environment.push_back("SDL_VIDEODRIVER=dummy");
+    environment.push_back("SDL_AUDIODRIVER=dummy");
+    return environment;
+}
+
+static std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// In the child, which may only make plain system calls: standard streams
+// onto the scratch files, the run directory, then the tool itself.
+static void ExecReplay(char** argv, char** environment, int inFd, int outFd, int errFd) {
+    if (dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 ||
+        chdir(FLAGRUN_RUN_DIR) != 0) {
         _exit(127);
     }
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(FLAGRUN_REPLAY_PATH));
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(FLAGRUN_REPLAY_PATH, argv.data());
+    execve(FLAGRUN_REPLAY_PATH, argv, environment);
     _exit(127);
 }
 
-ReplayResult ReplayTest::Run(const std::vector<std::string>& args, const std::string& input) {
-    const std::string in = WriteScript(input, "stdin.txt");
-    const std::string out = Scratch("stdout.txt");
-    const std::string err = Scratch("stderr.txt");
-    std::fflush(nullptr);
+ReplayResult RunReplay(const std::string& scratch, const std::vector<std::string>& args,
+                       const std::string& input) {
+    const std::string in = WriteScratchFile(scratch, "stdin.txt", input);
+    const std::string out = scratch + "/stdout.txt";
+    const std::string err = scratch + "/stderr.txt";
+    std::vector<std::string> arguments = {FLAGRUN_REPLAY_PATH};
+    arguments.insert(arguments.end(), args.begin(), args.end());
+    std::vector<std::string> environment = ChildEnvironment();
+    std::vector<char*> argv = Pointers(arguments);
+    std::vector<char*> envp = Pointers(environment);
+    const int inFd = open(in.c_str(), O_RDONLY | O_CLOEXEC);
+    const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     ReplayResult result;
+    if (inFd < 0 || outFd < 0 || errFd < 0) {
+        ADD_FAILURE() << "cannot open the files of the child in " << scratch;
+        return result;
+    }
+    std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        ExecReplay(args, in, out, err);
+        ExecReplay(argv.data(), envp.data(), inFd, outFd, errFd);
     }
+    close(inFd);
+    close(outFd);
+    close(errFd);
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child) {
         ADD_FAILURE() << "could not run " << FLAGRUN_REPLAY_PATH;
@@ -180,6 +209,26 @@ ReplayResult ReplayTest::Run(const std::vector<std::string>& args, const std::st
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;
+}
+
+void ReplayTest::SetUp() {
+    scratch = MakeScratchDirectory();
+}
+
+void ReplayTest::TearDown() {
+    RemoveScratchDirectory(scratch);
+}
+
+std::string ReplayTest::Scratch(const std::string& name) const {
+    return scratch + "/" + name;
+}
+
+std::string ReplayTest::WriteScript(const std::string& text, const std::string& name) {
+    return WriteScratchFile(scratch, name, text);
+}
+
+ReplayResult ReplayTest::Run(const std::vector<std::string>& args, const std::string& input) {
+    return RunReplay(scratch, args, input);
 }
 
 ReplayResult ReplayTest::RunScript(const std::string& script, std::vector<std::string> options) {

@@ -33,6 +33,19 @@ std::int64_t Field(const StateLine& line, const std::string& path);
 // The lines of the output, without their newlines.
 std::vector<std::string> SplitLines(const std::string& text);
 
+// A fresh directory for one test's scripts and screenshots, and its removal.
+std::string MakeScratchDirectory();
+void RemoveScratchDirectory(const std::string& path);
+
+// Runs the replay in the run directory with `args`, standard input from
+// `input`; its output goes through files in `scratch`.
+ReplayResult RunReplay(const std::string& scratch, const std::vector<std::string>& args,
+                       const std::string& input = "");
+
+// Writes `text` to the file `name` in `scratch` and returns its path.
+std::string WriteScratchFile(const std::string& scratch, const std::string& name,
+                             const std::string& text);
+
 // Each test gets its own scratch directory for scripts and screenshots.
 class ReplayTest : public ::testing::Test {
   protected:
@@ -50,8 +63,7 @@ class ReplayTest : public ::testing::Test {
     ReplayResult RunScript(const std::string& script, std::vector<std::string> options = {});
 
     // Replays `script` and parses every line; fails the test on a bad run.
-    std::vector<StateLine> States(const std::string& script,
-                                  std::vector<std::string> options = {});
+    std::vector<StateLine> States(const std::string& script, std::vector<std::string> options = {});
 
     std::string scratch;
 };

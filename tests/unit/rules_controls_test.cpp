@@ -3,6 +3,7 @@
 #include "game_fixture.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -15,15 +16,14 @@ class ControlsTest : public GameTest {
     }
 };
 
-struct Point {
-    std::int32_t x;
-    std::int32_t y;
-};
+using Point = std::pair<std::int32_t, std::int32_t>;
 
-bool operator==(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y; }
-
-Point Pos(const PlayerState& p) { return {p.x, p.y}; }
-Point Pos(const Projectile& p) { return {p.x, p.y}; }
+Point Pos(const PlayerState& p) {
+    return {p.x, p.y};
+}
+Point Pos(const Projectile& p) {
+    return {p.x, p.y};
+}
 
 struct KeyCase {
     const char* name;
@@ -51,7 +51,15 @@ TEST_F(ControlsTest, KeysMoveAndLaunchOnlyForTheirLivingPlayer) {
         {"right alt", {SDLK_RALT}, 0, {0, 0}, {0, 0}, 0, 1, 0, 0},
         {"left ctrl", {SDLK_LCTRL}, 0, {0, 0}, {0, 0}, 0, 0, 1, 0},
         {"left shift", {SDLK_LSHIFT}, 0, {0, 0}, {0, 0}, 0, 0, 0, 1},
-        {"dead player 1", {SDLK_UP, SDLK_LEFT, SDLK_SPACE, SDLK_RALT}, 1, {0, 0}, {0, 0}, 0, 0, 0, 0},
+        {"dead player 1",
+         {SDLK_UP, SDLK_LEFT, SDLK_SPACE, SDLK_RALT},
+         1,
+         {0, 0},
+         {0, 0},
+         0,
+         0,
+         0,
+         0},
         {"dead player 2", {SDLK_s, SDLK_d, SDLK_LCTRL, SDLK_LSHIFT}, 2, {0, 0}, {0, 0}, 0, 0, 0, 0},
     };
     for (const KeyCase& c : cases) {
@@ -67,17 +75,17 @@ TEST_F(ControlsTest, KeysMoveAndLaunchOnlyForTheirLivingPlayer) {
             keys.down[key] = 1;
         }
         RunFrames(1, keys);
-        EXPECT_EQ(Pos(game.player1), (Point{300 + c.move1.x, 300 + c.move1.y}));
-        EXPECT_EQ(Pos(game.player2), (Point{300 + c.move2.x, 360 + c.move2.y}));
+        EXPECT_EQ(Pos(game.player1), (Point{300 + c.move1.first, 300 + c.move1.second}));
+        EXPECT_EQ(Pos(game.player2), (Point{300 + c.move2.first, 360 + c.move2.second}));
         EXPECT_EQ(game.player1.laser.inFlight, c.laser1);
         EXPECT_EQ(game.player1.grenade.inFlight, c.grenade1);
         EXPECT_EQ(game.player2.laser.inFlight, c.laser2);
         EXPECT_EQ(game.player2.grenade.inFlight, c.grenade2);
         // A launch starts from the owner's place of the previous frame.
-        EXPECT_EQ(Pos(game.player1.laser), c.laser1 ? Point{303, 303} : Pos(game.player1));
-        EXPECT_EQ(Pos(game.player1.grenade), c.grenade1 ? Point{302, 302} : Pos(game.player1));
-        EXPECT_EQ(Pos(game.player2.laser), c.laser2 ? Point{303, 363} : Pos(game.player2));
-        EXPECT_EQ(Pos(game.player2.grenade), c.grenade2 ? Point{302, 362} : Pos(game.player2));
+        EXPECT_EQ(Pos(game.player1.laser), (c.laser1 ? Point{303, 303} : Pos(game.player1)));
+        EXPECT_EQ(Pos(game.player1.grenade), (c.grenade1 ? Point{302, 302} : Pos(game.player1)));
+        EXPECT_EQ(Pos(game.player2.laser), (c.laser2 ? Point{303, 363} : Pos(game.player2)));
+        EXPECT_EQ(Pos(game.player2.grenade), (c.grenade2 ? Point{302, 362} : Pos(game.player2)));
     }
 }
 
@@ -128,8 +136,8 @@ TEST_F(ControlsTest, FlagFollowsTheLivingCarriersKeys) {
             keys.down[key] = 1;
         }
         RunFrames(1, keys);
-        EXPECT_EQ(game.redFlagX, 400 + c.move.x);
-        EXPECT_EQ(game.redFlagY, 400 + c.move.y);
+        EXPECT_EQ(game.redFlagX, 400 + c.move.first);
+        EXPECT_EQ(game.redFlagY, 400 + c.move.second);
     }
 }
 
@@ -158,7 +166,7 @@ TEST_F(ControlsTest, LaserHeldThroughAKillFliesOnFromTheHitPoint) {
         ASSERT_EQ(game.enemy1.dx, 0);
         EXPECT_EQ(Pos(game.player1.laser), (Point{303, 303}));
         RunFrames(1, keys);
-        EXPECT_EQ(Pos(game.player1.laser), held ? Point{306, 306} : Point{10, 400});
+        EXPECT_EQ(Pos(game.player1.laser), (held ? Point{306, 306} : Point{10, 400}));
         EXPECT_EQ(game.player1.laser.inFlight, held ? 1 : 0);
         EXPECT_EQ(game.player1.exp, 23);
     }

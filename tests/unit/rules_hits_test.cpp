@@ -32,7 +32,9 @@ class HitsTest : public GameTest {
     static void LaserAway(PlayerState& player) { player.laser = Projectile{10, 200, 3, 3, 1}; }
 };
 
-Pair Pos(const Projectile& p) { return {p.x, p.y}; }
+Pair Pos(const Projectile& p) {
+    return {p.x, p.y};
+}
 
 struct CornerCase {
     std::int32_t dx, dy; // the point relative to the target's corner
@@ -41,8 +43,8 @@ struct CornerCase {
 
 TEST_F(HitsTest, PointHitsOnlyStrictlyInsideTheBox) {
     const std::vector<CornerCase> cases = {
-        {0, 0, false},  {1, 1, true},   {31, 31, true}, {31, 1, true},  {1, 31, true},
-        {32, 1, false}, {1, 32, false}, {0, 5, false},  {5, 0, false},  {32, 32, false},
+        {0, 0, false},  {1, 1, true},   {31, 31, true}, {31, 1, true}, {1, 31, true},
+        {32, 1, false}, {1, 32, false}, {0, 5, false},  {5, 0, false}, {32, 32, false},
     };
     for (const CornerCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "offset " << c.dx << "," << c.dy);
@@ -60,7 +62,7 @@ TEST_F(HitsTest, PointHitsOnlyStrictlyInsideTheBox) {
         game.enemy1.laser.x = 303 + c.dx, game.enemy1.laser.y = 303 + c.dy;
         RunFrames(1);
         EXPECT_EQ(game.player1.dead, c.hits ? 1 : 0);
-        EXPECT_EQ(Pos(game.enemy1.laser), c.hits ? Pair{450, 420} : Pair{300 + c.dx, 300 + c.dy});
+        EXPECT_EQ(Pos(game.enemy1.laser), (c.hits ? Pair{450, 420} : Pair{300 + c.dx, 300 + c.dy}));
     }
 }
 
@@ -149,7 +151,7 @@ TEST_F(HitsTest, OneProjectileDestroysBothEnemies) {
         EXPECT_EQ(game.player1.bounty, 12);
         EXPECT_EQ(game.player1.exp, grenade ? 43 + 52 : 23 + 32);
         EXPECT_EQ((Pair{game.player1.blastX, game.player1.blastY}),
-                  grenade ? Pair{295, 295} : Pair{kParked, kParked});
+                  (grenade ? Pair{295, 295} : Pair{kParked, kParked}));
     }
 }
 
@@ -229,7 +231,7 @@ TEST_F(HitsTest, EnemyWalkingIntoAPlayerMeetsHisProjectiles) {
         EXPECT_EQ(game.player1.exp, c.grenadeKill ? 43 : 23);
         EXPECT_EQ(game.player1.laser.inFlight, c.laserAway ? 1 : 0);
         EXPECT_EQ((Pair{game.player1.blastX, game.player1.blastY}),
-                  c.grenadeKill ? Pair{290, 290} : Pair{kParked, kParked});
+                  (c.grenadeKill ? Pair{290, 290} : Pair{kParked, kParked}));
     }
 }
 
@@ -303,12 +305,9 @@ TEST_F(HitsTest, ExperienceAndBountySaturate) {
         std::int32_t endExp, endBounty;
     };
     const Row cases[] = {
-        {false, 0, 715827881, kMax, 2147483646},
-        {false, 0, 715827882, kMax, kMax},
-        {false, kMax - 23, 0, kMax, 3},
-        {false, kMax - 22, 0, kMax, 3},
-        {true, kMax - 100, kMax, kMax, kMax},
-        {true, 1000, 0, 1043, 3},
+        {false, 0, 715827881, kMax, 2147483646}, {false, 0, 715827882, kMax, kMax},
+        {false, kMax - 23, 0, kMax, 3},          {false, kMax - 22, 0, kMax, 3},
+        {true, kMax - 100, kMax, kMax, kMax},    {true, 1000, 0, 1043, 3},
     };
     for (const Row& c : cases) {
         SCOPED_TRACE(testing::Message() << "exp " << c.exp << ", bounty " << c.bounty);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,10 +25,14 @@ class MotionTest : public GameTest {
 
 using Pair = std::pair<std::int32_t, std::int32_t>;
 
-bool InZone(std::int32_t x, std::int32_t y) { return x >= 175 && y <= 148; }
+bool InZone(std::int32_t x, std::int32_t y) {
+    return x >= 175 && y <= 148;
+}
 
 // One held key, or none for SDLK_UNKNOWN.
-KeyState Held(SDLKey key) { return key == SDLK_UNKNOWN ? Keys() : Keys({key}); }
+KeyState Held(SDLKey key) {
+    return key == SDLK_UNKNOWN ? Keys() : Keys({key});
+}
 
 struct BounceCase {
     const char* name;
@@ -68,20 +73,24 @@ void EnemyFrame() {
 }
 
 TEST_F(MotionTest, UndisturbedEnemy1FirstCrossesTheZoneFromFrame4795) {
+    Pair previous{game.enemy1.x, game.enemy1.y};
     for (int frame = 1; frame <= 5726; ++frame) {
         EnemyFrame();
-        const std::int32_t x = game.enemy1.x;
-        const std::int32_t y = game.enemy1.y;
-        if (frame < 4795) {
-            ASSERT_FALSE(InZone(x, y)) << "frame " << frame;
+        const auto [x, y] = Pair{game.enemy1.x, game.enemy1.y};
+        if (frame < 4795 && InZone(x, y)) {
+            // Until then it only meets the zone from below and turns at once.
+            ASSERT_EQ((Pair{previous.second, y}), (Pair{149, 148})) << "frame " << frame;
+            ASSERT_EQ(game.enemy1.dy, 1) << "frame " << frame;
         } else if (frame == 4795) {
             ASSERT_EQ((Pair{x, y}), (Pair{175, 145}));
-        } else if (frame <= 5725) {
+            ASSERT_EQ(previous.first, 174); // across the left side
+        } else if (frame > 4795 && frame <= 5725) {
             ASSERT_TRUE(InZone(x, y)) << "frame " << frame;
             ASSERT_EQ(y, (frame - 4795) % 2 == 0 ? 145 : 146) << "frame " << frame;
-        } else {
+        } else if (frame == 5726) {
             ASSERT_EQ((Pair{x, y}), (Pair{174, 146}));
         }
+        previous = {x, y};
     }
 }
 
@@ -108,9 +117,9 @@ struct LaserReturnCase {
     const char* name;
     std::int32_t enemyX, enemyY;
     bool alive;
-    int frames;               // frame in which the laser reaches the point
-    std::int32_t atX, atY;    // where the frame's motion takes it
-    bool returns;             // sent back to its enemy in that frame
+    int frames;            // frame in which the laser reaches the point
+    std::int32_t atX, atY; // where the frame's motion takes it
+    bool returns;          // sent back to its enemy in that frame
 };
 
 TEST_F(MotionTest, EnemyLaserReturnsWhenItLeavesOrEntersTheZone) {
@@ -145,9 +154,9 @@ struct LimitCase {
     int player;
     std::int32_t x, y;
     SDLKey key;
-    bool onX;                 // the limit is on the x axis
-    std::int32_t odd, even;   // the coordinate after odd and even frames
-    bool flipsRestingLaser;   // the owner's step beyond 0 reverses it
+    bool onX;               // the limit is on the x axis
+    std::int32_t odd, even; // the coordinate after odd and even frames
+    bool flipsRestingLaser; // the owner's step beyond 0 reverses it
 };
 
 TEST_F(MotionTest, PlayerPressingAgainstALimitAlternatesOnAndInsideIt) {
@@ -176,40 +185,24 @@ TEST_F(MotionTest, PlayerPressingAgainstALimitAlternatesOnAndInsideIt) {
     }
 }
 
-struct SlideCase {
-    const char* name;
-    std::int32_t x, y;
-    SDLKey key;
-    std::vector<std::pair<int, Pair>> checkpoints; // frame, position after it
-};
-
+// Checkpoints: frame, position after it. The resting laser steps into the
+// zone with its owner in frame 1, before the push, and is reversed there.
 TEST_F(MotionTest, PlayerSlidesAlongTheZoneUntilPastIt) {
-    const std::vector<SlideCase> cases = {
-        {"right against the left side",
-         174,
-         100,
-         SDLK_RIGHT,
-         {{1, {173, 102}}, {2, {174, 102}}, {49, {173, 150}}, {50, {174, 150}}, {60, {184, 150}}}},
-        {"up against the lower side",
-         200,
-         149,
-         SDLK_UP,
-         {{1, {198, 150}}, {2, {198, 149}}, {25, {174, 150}}, {26, {174, 149}}, {30, {174, 145}}}},
-    };
-    for (const SlideCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::vector<std::pair<int, Pair>> right = {
+        {1, {173, 102}}, {2, {174, 102}}, {49, {173, 150}}, {50, {174, 150}}, {60, {184, 150}}};
+    const std::vector<std::pair<int, Pair>> up = {
+        {1, {198, 150}}, {2, {198, 149}}, {25, {174, 150}}, {26, {174, 149}}, {30, {174, 145}}};
+    for (const auto& [key, start, checkpoints] :
+         {std::tuple{SDLK_RIGHT, Pair{174, 100}, right}, std::tuple{SDLK_UP, Pair{200, 149}, up}}) {
+        SCOPED_TRACE(key == SDLK_UP ? "up against the lower side" : "right against the left side");
         Fresh();
-        game.player1.x = c.x, game.player1.y = c.y;
+        std::tie(game.player1.x, game.player1.y) = start;
         int frame = 0;
-        for (const auto& [at, position] : c.checkpoints) {
+        for (const auto& [at, position] : checkpoints) {
             for (; frame < at; ++frame) {
-                RunFrames(1, Keys({c.key}));
+                RunFrames(1, Keys({key}));
                 ASSERT_FALSE(InZone(game.player1.x, game.player1.y)) << "frame " << frame + 1;
-                // In frame 1 the resting laser stepped into the zone with
-                // its owner, before the push, and was reversed there.
-                if (frame == 0) {
-                    ASSERT_EQ(game.player1.laser.dy, -3);
-                }
+                ASSERT_TRUE(frame > 0 || game.player1.laser.dy == -3);
             }
             EXPECT_EQ((Pair{game.player1.x, game.player1.y}), position) << "frame " << at;
         }
@@ -285,63 +278,39 @@ TEST_F(MotionTest, PlayersLaserReflectsAtLeftTopAndZoneAndEndsPastRightOrBottom)
     }
 }
 
-void DestroyEnemy1() {
-    game.enemy1.dx = game.enemy1.dy = 0;
-    game.enemy1.wreckX = game.enemy1.x, game.enemy1.wreckY = game.enemy1.y;
-}
-
-void CarryFlagAt(std::int32_t x, std::int32_t y) {
-    game.player1.x = 300, game.player1.y = 300;
-    game.player1.carryingFlag = 1;
-    game.redFlagX = x, game.redFlagY = y;
-}
-
-Pair EnemyLaser() { return {game.enemy1.laser.x, game.enemy1.laser.y}; }
-Pair Flag() { return {game.redFlagX, game.redFlagY}; }
-Pair Grenade() { return {game.player1.grenade.x, game.player1.grenade.y}; }
-
-struct WrapCase {
-    const char* name;
-    void (*arrange)();
-    SDLKey key;
-    Pair (*read)();
-    Pair expected;
-};
-
 // Positions without a bound wrap as two's complement; the sanitizer build
 // turns any signed overflow on the way into a failure.
 TEST_F(MotionTest, UnboundedPositionsWrapAroundTheIntegerRange) {
-    const std::vector<WrapCase> cases = {
-        {"destroyed enemy's laser past the minimum",
-         [] {
-             DestroyEnemy1();
-             game.enemy1.laser.x = kMin + 1, game.enemy1.laser.y = kMin + 2;
-         },
-         SDLK_UNKNOWN, EnemyLaser, {kMax - 1, kMax}},
-        {"destroyed enemy's laser wrapping into the zone returns to the wreck",
-         [] {
-             DestroyEnemy1();
-             game.enemy1.laser.x = kMin + 1, game.enemy1.laser.y = -1000;
-         },
-         SDLK_UNKNOWN, EnemyLaser, {500, 300}},
-        {"flag right past the maximum", [] { CarryFlagAt(kMax, 100); }, SDLK_RIGHT, Flag, {kMin, 100}},
-        {"flag left past the minimum", [] { CarryFlagAt(kMin, 100); }, SDLK_LEFT, Flag, {kMax, 100}},
-        {"flag up past the minimum", [] { CarryFlagAt(100, kMin); }, SDLK_UP, Flag, {100, kMax}},
-        {"flag down past the maximum", [] { CarryFlagAt(100, kMax); }, SDLK_DOWN, Flag, {100, kMin}},
-        {"grenade kept flying by its key",
-         [] {
-             game.player1.x = 300, game.player1.y = 300;
-             game.player1.grenade = Projectile{kMax - 1, kMax, 2, 2, 1};
-         },
-         SDLK_RALT, Grenade, {kMin + 1, kMin + 1}},
-    };
-    for (const WrapCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    // A destroyed enemy's laser; wrapped into the zone it returns to the wreck.
+    for (const auto& [start, end] : {std::pair{Pair{kMin + 1, kMin + 2}, Pair{kMax - 1, kMax}},
+                                     std::pair{Pair{kMin + 1, -1000}, Pair{500, 300}}}) {
         Fresh();
-        c.arrange();
-        RunFrames(1, Held(c.key));
-        EXPECT_EQ(c.read(), c.expected);
+        game.enemy1.dx = game.enemy1.dy = 0;
+        std::tie(game.enemy1.laser.x, game.enemy1.laser.y) = start;
+        RunFrames(1);
+        EXPECT_EQ((Pair{game.enemy1.laser.x, game.enemy1.laser.y}), end);
     }
+    // The carried flag.
+    const std::vector<std::tuple<SDLKey, Pair, Pair>> flag = {
+        {SDLK_RIGHT, {kMax, 100}, {kMin, 100}},
+        {SDLK_LEFT, {kMin, 100}, {kMax, 100}},
+        {SDLK_UP, {100, kMin}, {100, kMax}},
+        {SDLK_DOWN, {100, kMax}, {100, kMin}},
+    };
+    for (const auto& [key, start, end] : flag) {
+        Fresh();
+        game.player1.x = 300, game.player1.y = 300;
+        game.player1.carryingFlag = 1;
+        std::tie(game.redFlagX, game.redFlagY) = start;
+        RunFrames(1, Keys({key}));
+        EXPECT_EQ((Pair{game.redFlagX, game.redFlagY}), end);
+    }
+    // A grenade kept flying by its key.
+    Fresh();
+    game.player1.x = 300, game.player1.y = 300;
+    game.player1.grenade = Projectile{kMax - 1, kMax, 2, 2, 1};
+    RunFrames(1, Keys({SDLK_RALT}));
+    EXPECT_EQ((Pair{game.player1.grenade.x, game.player1.grenade.y}), (Pair{kMin, kMin + 1}));
 }
 
 } // namespace

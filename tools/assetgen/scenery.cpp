@@ -5,8 +5,11 @@
 
 namespace {
 
+// The background covers the HUD strip below the 480-pixel playfield too: a
+// new game redraws it whole, which also wipes what bodies, tags or grenades
+// left in the strip when everything jumped back to its start.
 constexpr int kFieldWidth = 640;
-constexpr int kFieldHeight = 480;
+constexpr int kFieldHeight = 530;
 
 // The base is kept dim: every sprite is an opaque rectangle with a black
 // margin, so bright markings would show black boxes around the players.
