@@ -75,12 +75,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# libSDL-1.2.so.0 comes from the SDL 1.2 compatibility layer's shim on
-# current Debian, which also provides the classic library's package name.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl1.2-compat-shim | libsdl1.2debian")
+# The dependencies come from the libraries the program links: on current
+# Debian libSDL-1.2.so.0 is the SDL 1.2 compatibility layer's shim, which
+# provides the classic library's package name libsdl1.2debian.
 find_program(FLAGRUN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(FLAGRUN_DPKG_SHLIBDEPS)
-  # adds the C and C++ runtime libraries the program links
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libsdl1.2-compat-shim | libsdl1.2debian, libc6 (>= 2.34), libstdc++6 (>= 5)")
 endif()
 include(CPack)

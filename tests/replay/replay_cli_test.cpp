@@ -170,6 +170,18 @@ TEST_F(ReplayTest, BadUsageIsRefused) {
     }
 }
 
+TEST_F(ReplayTest, HelpPrintsTheUsageAndRunsNothing) {
+    const ReplayResult result = Run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out.rfind("usage: flagrun-replay [--every N] [--screenshot FRAME:FILE.bmp]... "
+                               "SCRIPT",
+                               0),
+              0u)
+        << result.out;
+    EXPECT_EQ(SplitLines(result.out).size(), 1u);
+}
+
 // Screenshots are what the display shows after that frame's flip: the same
 // frames run in this process on the real display surface of SDL's dummy
 // driver give the same pixels.
