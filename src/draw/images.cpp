@@ -64,4 +64,6 @@ void BlitRegion(SDL_Surface* destination, SDL_Surface* source, std::int32_t dx, 
     SDL_UpperBlit(source, &from, destination, &to);
 }
 
-void DrawBackground() { DrawImage(images.background, 0, 0); }
+void DrawBackground() {
+    DrawImage(images.background, 0, 0);
+}

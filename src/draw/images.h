@@ -62,5 +62,9 @@ void DrawBackground();
 
 // SDL_Rect holds 16-bit fields: a coordinate keeps its low 16 bits, as
 // two's complement, so far-off positions wrap instead of being undefined.
-inline Sint16 Narrow16(std::int32_t v) { return static_cast<Sint16>(static_cast<Uint16>(v)); }
-inline Uint16 NarrowU16(std::int32_t v) { return static_cast<Uint16>(v); }
+inline Sint16 Narrow16(std::int32_t v) {
+    return static_cast<Sint16>(static_cast<Uint16>(v));
+}
+inline Uint16 NarrowU16(std::int32_t v) {
+    return static_cast<Uint16>(v);
+}

@@ -67,10 +67,18 @@ constexpr std::int32_t kCountdownStart = 100;
 void SetStartValues();
 
 // The obstacle zone: x >= 175 and y <= 148, tested on a top-left corner.
-inline bool InObstacleZone(std::int32_t x, std::int32_t y) { return x > 174 && y < 149; }
+inline bool InObstacleZone(std::int32_t x, std::int32_t y) {
+    return x > 174 && y < 149;
+}
 
 // The home corner: red-flag positions with x < 80 and y < 80.
-inline bool InHomeCorner(std::int32_t x, std::int32_t y) { return x < 80 && y < 80; }
+inline bool InHomeCorner(std::int32_t x, std::int32_t y) {
+    return x < 80 && y < 80;
+}
 
-inline bool EnemyAlive(const EnemyState& enemy) { return enemy.dx != 0; }
-inline bool PlayerAlive(const PlayerState& player) { return player.dead == 0; }
+inline bool EnemyAlive(const EnemyState& enemy) {
+    return enemy.dx != 0;
+}
+inline bool PlayerAlive(const PlayerState& player) {
+    return player.dead == 0;
+}

@@ -18,4 +18,6 @@ static int GameMain(int /*argc*/, char** /*argv*/) {
     return 0;
 }
 
-int main(int argc, char** argv) { return GameMain(argc, argv); }
+int main(int argc, char** argv) {
+    return GameMain(argc, argv);
+}

@@ -13,7 +13,9 @@
 // The loop has no timer of its own: the pace of play is the pace of the
 // flips. Asking for flips synchronised with the display's refresh gives the
 // steady pace a hardware double buffer gave; the environment may override.
-static void RequestVsync() { setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0); }
+static void RequestVsync() {
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+}
 
 static void SetIcon() {
     SDL_WM_SetIcon(SDL_LoadBMP_RW(SDL_RWFromFile("bluedr.bmp", "rb"), 1), nullptr);
