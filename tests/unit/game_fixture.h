@@ -2,14 +2,11 @@
 // images and fonts from the run directory, and the start values of a run.
 #pragma once
 
-#include "draw/images.h"
 #include "draw/render.h"
 #include "font/font.h"
 #include "game/frame.h"
 #include "game/game_state.h"
-
-#include <SDL.h>
-#include <gtest/gtest.h>
+#include "sdl_fixture.h"
 
 #include <array>
 #include <initializer_list>
@@ -28,13 +25,10 @@ inline KeyState Keys(std::initializer_list<SDLKey> held = {}) {
     return keys;
 }
 
-class GameTest : public ::testing::Test {
+class GameTest : public ScreenTest {
   protected:
     void SetUp() override {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        screen = SDL_SetVideoMode(640, 530, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
-        ASSERT_NE(screen, nullptr) << SDL_GetError();
-        images = ImageSet{};
+        ScreenTest::SetUp();
         LoadImages();
         DrawBackground();
         game = GameState{};
@@ -44,18 +38,19 @@ class GameTest : public ::testing::Test {
         ASSERT_NE(plainFont, nullptr);
         ASSERT_NE(hudFont, nullptr);
     }
+    // The game never frees its images; a test does, to stay leak-free.
     void TearDown() override {
-        if (plainFont != nullptr) {
-            FreeFont(plainFont);
+        for (Font* font : {plainFont, hudFont}) {
+            if (font != nullptr) {
+                FreeFont(font);
+            }
         }
-        if (hudFont != nullptr) {
-            FreeFont(hudFont);
+        plainFont = hudFont = nullptr;
+        for (SDL_Surface* ImageSet::*slot : kImageSlots) {
+            SDL_FreeSurface(images.*slot);
         }
-        plainFont = nullptr;
-        hudFont = nullptr;
-        FreeImages();
-        screen = nullptr;
-        SDL_Quit();
+        images = ImageSet{};
+        ScreenTest::TearDown();
     }
 
     // Runs whole frames (rules, drawing and flip) with the given keys held.
@@ -64,23 +59,4 @@ class GameTest : public ::testing::Test {
             RunFrame(keys.data());
         }
     }
-
-    // The game never frees its images; a test does, to stay leak-free.
-    static void FreeImages() {
-        for (SDL_Surface* ImageSet::*slot : kImageSlots) {
-            SDL_FreeSurface(images.*slot);
-        }
-        images = ImageSet{};
-    }
-
-    static constexpr SDL_Surface* ImageSet::*kImageSlots[] = {
-        &ImageSet::background,      &ImageSet::player1Body,      &ImageSet::player2Body,
-        &ImageSet::enemy1Body,      &ImageSet::enemy2Body,       &ImageSet::blueFlag,
-        &ImageSet::redFlag,         &ImageSet::player1Laser,     &ImageSet::player2Laser,
-        &ImageSet::enemy1Laser,     &ImageSet::enemy2Laser,      &ImageSet::player1Corpse,
-        &ImageSet::player2Corpse,   &ImageSet::enemy1Wreck,      &ImageSet::enemy2Wreck,
-        &ImageSet::roadblock,       &ImageSet::player1Grenade,   &ImageSet::player2Grenade,
-        &ImageSet::player1Blast,    &ImageSet::player2Blast,     &ImageSet::hudEraser,
-        &ImageSet::countdownEraser, &ImageSet::player1TagEraser, &ImageSet::player2TagEraser,
-    };
 };
