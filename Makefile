@@ -27,3 +27,8 @@ format:
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan
+
+# The README's screenshot, made by the replay tool from a scripted game.
+screenshot: build
+	cd $(BUILD_DIR) && ./flagrun-replay --every 1000000 --screenshot 411:screenshot.bmp ../docs/screenshot.replay > /dev/null
+	convert $(BUILD_DIR)/screenshot.bmp docs/screenshot.png
