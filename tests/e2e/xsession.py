@@ -328,6 +328,7 @@ class Game:
         self.program = program or os.path.join(run_dir, "flagrun")
         self.cwd = cwd or run_dir
         self.window = None
+        self.last_shot = None
         self._out = tempfile.TemporaryFile()
         self.proc = _spawn([self.program], cwd=self.cwd, env=server.env(env),
                            stdin=subprocess.DEVNULL, stdout=self._out,
