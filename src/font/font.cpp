@@ -27,8 +27,9 @@ struct Tint {
 static std::FILE* OpenFontFile(const char* directory, const char* name) {
     char path[kPathSize];
     const int length = std::snprintf(path, sizeof path, "%s/%s", directory, name);
-    if (length < 0 || length >= kPathSize)
+    if (length < 0 || length >= kPathSize) {
         return nullptr;
+    }
     return std::fopen(path, "rb");
 }
 
@@ -41,8 +42,9 @@ static std::uint8_t ReadByte(std::FILE* file) {
 
 // NaN is taken as 0 so that the later float-to-int conversions stay defined.
 static float ClampFactor(float factor) {
-    if (!(factor >= 0.0f))
+    if (!(factor >= 0.0f)) {
         return 0.0f;
+    }
     return factor > 1.0f ? 1.0f : factor;
 }
 
@@ -55,13 +57,15 @@ static std::uint8_t ColourByte(float factor) {
 // number that long is refused anyway.
 static std::int32_t ReadSide(const char* directory) {
     std::FILE* file = OpenFontFile(directory, "font.ini");
-    if (file == nullptr)
+    if (file == nullptr) {
         return 0;
+    }
     int side = 0;
     const int fields = std::fscanf(file, "%9d", &side);
     std::fclose(file);
-    if (fields != 1 || side <= 0 || side > kMaxSide)
+    if (fields != 1 || side <= 0 || side > kMaxSide) {
         return 0;
+    }
     return side;
 }
 
@@ -69,8 +73,9 @@ static std::int32_t ReadSide(const char* directory) {
 static bool ReadCoverage(const char* directory, std::uint8_t* pixels, std::int32_t side,
                          Tint tint) {
     std::FILE* file = OpenFontFile(directory, "font.raw");
-    if (file == nullptr)
+    if (file == nullptr) {
         return false;
+    }
     const std::uint8_t red = ColourByte(tint.red);
     const std::uint8_t green = ColourByte(tint.green);
     const std::uint8_t blue = ColourByte(tint.blue);
@@ -92,8 +97,9 @@ static bool ReadCoverage(const char* directory, std::uint8_t* pixels, std::int32
 static SDL_Surface* MakeSheet(std::uint8_t* pixels, std::int32_t side) {
     SDL_Surface* wrapped = SDL_CreateRGBSurfaceFrom(pixels, side, side, 32, 4 * side, 0x000000FF,
                                                     0x0000FF00, 0x00FF0000, 0xFF000000);
-    if (wrapped == nullptr)
+    if (wrapped == nullptr) {
         return nullptr;
+    }
     SDL_Surface* sheet = SDL_DisplayFormatAlpha(wrapped);
     SDL_FreeSurface(wrapped);
     return sheet;
@@ -101,10 +107,12 @@ static SDL_Surface* MakeSheet(std::uint8_t* pixels, std::int32_t side) {
 
 static bool ReadWidths(const char* directory, std::int32_t* widths) {
     std::FILE* file = OpenFontFile(directory, "font.dat");
-    if (file == nullptr)
+    if (file == nullptr) {
         return false;
-    for (int c = 0; c < kWidthCount; ++c)
+    }
+    for (int c = 0; c < kWidthCount; ++c) {
         widths[c] = ReadByte(file);
+    }
     std::fclose(file);
     return true;
 }
@@ -114,22 +122,26 @@ static bool ReadWidths(const char* directory, std::int32_t* widths) {
 static bool FillFont(Font* font, const char* directory, Tint tint) {
     const std::size_t bytes = 4 * static_cast<std::size_t>(font->size) * font->size;
     font->pixels = new (std::nothrow) std::uint8_t[bytes];
-    if (font->pixels == nullptr || !ReadCoverage(directory, font->pixels, font->size, tint))
+    if (font->pixels == nullptr || !ReadCoverage(directory, font->pixels, font->size, tint)) {
         return false;
+    }
     font->surface = MakeSheet(font->pixels, font->size);
-    if (font->surface == nullptr)
+    if (font->surface == nullptr) {
         return false;
+    }
     font->widths = new (std::nothrow) std::int32_t[kWidthCount];
     return font->widths != nullptr && ReadWidths(directory, font->widths);
 }
 
 Font* LoadFont(const char* directory, float red, float green, float blue, float alpha) {
     const std::int32_t side = ReadSide(directory);
-    if (side == 0)
+    if (side == 0) {
         return nullptr;
+    }
     Font* font = new (std::nothrow) Font{};
-    if (font == nullptr)
+    if (font == nullptr) {
         return nullptr;
+    }
     font->size = side;
     font->cellSize = side / 16;
     const Tint tint = {ClampFactor(red), ClampFactor(green), ClampFactor(blue), ClampFactor(alpha)};
@@ -153,7 +165,8 @@ Font* LoadTintedFont(const char* directory, float red, float green, float blue) 
 void FreeFont(Font* font) {
     delete[] font->widths;
     delete[] font->pixels;
-    if (font->surface != nullptr)
+    if (font->surface != nullptr) {
         SDL_FreeSurface(font->surface);
+    }
     delete font;
 }

@@ -14,8 +14,9 @@ static constexpr int kTextSize = 1024;
 // characters, and a format that fails leaves the text empty.
 __attribute__((format(printf, 2, 0))) static std::size_t
 FormatText(char (&text)[kTextSize], const char* format, std::va_list args) {
-    if (std::vsnprintf(text, sizeof text, format, args) < 0)
+    if (std::vsnprintf(text, sizeof text, format, args) < 0) {
         text[0] = '\0';
+    }
     return std::strlen(text);
 }
 
@@ -54,7 +55,8 @@ std::int32_t MeasureText(const Font* font, const char* format, ...) {
     const std::size_t length = FormatText(text, format, args);
     va_end(args);
     std::int32_t total = 0;
-    for (std::size_t i = 0; i < length; ++i)
+    for (std::size_t i = 0; i < length; ++i) {
         total += font->widths[static_cast<std::uint8_t>(text[i])];
+    }
     return total;
 }

@@ -66,6 +66,14 @@ constexpr std::int32_t kCountdownStart = 100;
 // left as they are (0 in a fresh record): the first attachment sets them.
 void SetStartValues();
 
+// Puts a player at (x, y), alive, without corpse, blast or flag; scores and
+// shots are left alone. Used at the start and at every new game.
+void PlacePlayer(PlayerState& player, std::int32_t x, std::int32_t y);
+
+// Puts an enemy at (x, y), alive and heading down and right, without wreck;
+// its laser is left alone.
+void PlaceEnemy(EnemyState& enemy, std::int32_t x, std::int32_t y);
+
 // The obstacle zone: x >= 175 and y <= 148, tested on a top-left corner.
 inline bool InObstacleZone(std::int32_t x, std::int32_t y) {
     return x > 174 && y < 149;

@@ -25,26 +25,6 @@ void RunCaptureCountdown() {
     game.restartCountdown -= 1;
 }
 
-static void ResetPlayer(PlayerState& player, std::int32_t x, std::int32_t y) {
-    player.x = x;
-    player.y = y;
-    player.corpseX = kParked;
-    player.corpseY = kParked;
-    player.blastX = kParked;
-    player.blastY = kParked;
-    player.dead = 0;
-    player.carryingFlag = 0;
-}
-
-static void ResetEnemy(EnemyState& enemy, std::int32_t x, std::int32_t y) {
-    enemy.x = x;
-    enemy.y = y;
-    enemy.wreckX = kParked;
-    enemy.wreckY = kParked;
-    enemy.dx = 1;
-    enemy.dy = 1;
-}
-
 // "0 or less", not "exactly 0": with the flag home while both players are
 // dead the count drops by 2 a frame and can step from 1 past 0; it must
 // still start the new game instead of counting down for ever.
@@ -52,10 +32,10 @@ void StartNewGameWhenDue() {
     if (game.restartCountdown > 0) {
         return;
     }
-    ResetPlayer(game.player1, 1, 1);
-    ResetPlayer(game.player2, 50, 50);
-    ResetEnemy(game.enemy1, 500, 300);
-    ResetEnemy(game.enemy2, 600, 400);
+    PlacePlayer(game.player1, 1, 1);
+    PlacePlayer(game.player2, 50, 50);
+    PlaceEnemy(game.enemy1, 500, 300);
+    PlaceEnemy(game.enemy2, 600, 400);
     game.redFlagX = 590;
     game.redFlagY = 430;
     game.restartCountdown = kCountdownStart;

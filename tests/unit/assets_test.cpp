@@ -50,7 +50,7 @@ TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
         const int m = sprite.margin, endX = std::min(s->w - m, sprite.inkEnd),
                   endY = std::min(s->h - m, sprite.inkEnd);
         int ink = 0;
-        for (int y = 0; y < s->h; ++y)
+        for (int y = 0; y < s->h; ++y) {
             for (int x = 0; x < s->w; ++x) {
                 const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
                 const bool inked = (p[0] | p[1] | p[2]) != 0;
@@ -58,6 +58,7 @@ TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
                 EXPECT_TRUE(!inked || (x >= m && y >= m && x < endX && y < endY))
                     << "ink at (" << x << ", " << y << ")";
             }
+        }
         EXPECT_EQ(ink > 0, sprite.inkEnd > 0);
     }
 }
@@ -91,8 +92,9 @@ TEST(AssetFonts, HaveTheSheetLayoutAndInkOnlyInsideGlyphRectangles) {
                         (c >= 32 && c <= 126 && y % 16 >= 2 && x >= left + 2 && x < left + w + 2))
                 << "ink of code " << c << " at (" << x << ", " << y << ")";
         }
-        for (int c = 32; c <= 126; ++c)
+        for (int c = 32; c <= 126; ++c) {
             EXPECT_TRUE(dat[c] != 0 && (c == 32 || ink[c] > 0)) << "code " << c;
+        }
     }
 }
 
@@ -100,16 +102,18 @@ TEST(AssetFonts, HaveTheSheetLayoutAndInkOnlyInsideGlyphRectangles) {
 int Span(const std::string& text) {
     static const std::string dat = ReadFile("data/font2/font.dat");
     int span = 2;
-    for (const char c : text)
+    for (const char c : text) {
         span += static_cast<Uint8>(dat.at(static_cast<Uint8>(c)));
+    }
     return span;
 }
 
 TEST(AssetHud, TextsFitTheirRoom) {
     EXPECT_LE(1 + Span("Player1 Exp:"), 110);
     EXPECT_LE(1 + Span("Player2 Exp:"), 110);
-    for (int n = 0; n <= 100; ++n)
+    for (int n = 0; n <= 100; ++n) {
         EXPECT_LE(300 + Span("New game in " + std::to_string(n)), 410) << n;
+    }
     EXPECT_LE(Span("Bty:"), 32);
 }
 

@@ -68,8 +68,9 @@ const TintCase kTints[] = {
 
 TEST_F(FontTest, TintsEveryPixelAndScalesCoverageIntoAlpha) {
     std::string raw;
-    for (int i = 0; i < 64; ++i)
+    for (int i = 0; i < 64; ++i) {
         raw += std::string("\x00\x80\xC8\xFF", 4);
+    }
     WriteFont("16", raw, kZeros);
     for (const TintCase& c : kTints) {
         SCOPED_TRACE(&c - kTints);
@@ -77,8 +78,9 @@ TEST_F(FontTest, TintsEveryPixelAndScalesCoverageIntoAlpha) {
                    : c.loader == 2 ? LoadTintedFont(dir.c_str(), 1, 1, 0)
                                    : LoadFont(dir.c_str(), c.r, c.g, c.b, c.a));
         ASSERT_NE(font, nullptr);
-        for (int i = 0; i < 256; ++i)
+        for (int i = 0; i < 256; ++i) {
             ASSERT_EQ(Rgba(i), (std::array{c.rgb[0], c.rgb[1], c.rgb[2], c.alphaOf[i % 4]})) << i;
+        }
     }
 }
 
@@ -102,8 +104,9 @@ TEST_F(FontTest, BytesPastTheEndOfAShortFileCountAsFull) {
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(Rgba(32 * 32 - 2)[3], 10);
     EXPECT_EQ(Rgba(32 * 32 - 1)[3], 255);
-    for (int c = 0; c < 256; ++c)
+    for (int c = 0; c < 256; ++c) {
         ASSERT_EQ(font->widths[c], c < 100 ? c : 255) << "code " << c;
+    }
 }
 
 // The path buffer holds 100 bytes: room for a 90-character directory,
@@ -147,8 +150,9 @@ class TextTest : public FontTest {
     // code 200 9 and code 255 4.
     void LoadSheet(int n) {
         std::string raw(n * n, 0), dat(256, 6);
-        for (int i = 0; i < n * n; ++i)
+        for (int i = 0; i < n * n; ++i) {
             raw[i] = Scattered(i % n, i / n) ? '\xFF' : 0;
+        }
         dat['A'] = 10, dat['B'] = 7, dat['C'] = 0, dat['@'] = dat['O'] = 30;
         dat[200] = 9, dat[255] = 4;
         WriteFont(std::to_string(n), raw, dat);
@@ -160,18 +164,25 @@ class TextTest : public FontTest {
     // sheet is skipped, the others land where the uncut rectangle puts them.
     void ExpectFrame(const std::vector<Cut>& cuts) const {
         std::vector<Uint32> frame(640 * 530, Rgb(10, 20, 30));
-        for (const Cut& c : cuts)
-            for (int j = 0; j < c.h; ++j)
-                for (int i = 0; i < c.w; ++i)
+        for (const Cut& c : cuts) {
+            for (int j = 0; j < c.h; ++j) {
+                for (int i = 0; i < c.w; ++i) {
                     if (c.sx + i >= 0 && c.sx + i < font->size && c.dx + i >= 0 &&
-                        Scattered(c.sx + i, c.sy + j))
+                        Scattered(c.sx + i, c.sy + j)) {
                         frame[(50 + j) * 640 + c.dx + i] = Rgb(255, 255, 0);
+                    }
+                }
+            }
+        }
         const Uint32 mask = screen->format->Rmask | screen->format->Gmask | screen->format->Bmask;
         int wrong = 0;
-        for (int y = 0; y < 530; ++y)
-            for (int x = 0; x < 640; ++x)
-                if ((PixelAt(screen, x, y) & mask) != frame[y * 640 + x] && wrong++ == 0)
+        for (int y = 0; y < 530; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                if ((PixelAt(screen, x, y) & mask) != frame[y * 640 + x] && wrong++ == 0) {
                     ADD_FAILURE() << "first wrong pixel at (" << x << ", " << y << ")";
+                }
+            }
+        }
         EXPECT_EQ(wrong, 0);
     }
 };

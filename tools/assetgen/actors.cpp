@@ -43,14 +43,19 @@ void PaintVisor(Image& image, int y, const Ramp& glow) {
     Mask visor = MakeMask(image.width, image.height);
     MaskEllipse(visor, 16.0f, static_cast<float>(y) + 0.5f, 7.0f, 2.6f);
     Outline(image, visor, palette::kBlueInk);
-    for (int row = 0; row < image.height; ++row)
-        for (int col = 0; col < image.width; ++col)
-            if (MaskAt(visor, col, row))
+    for (int row = 0; row < image.height; ++row) {
+        for (int col = 0; col < image.width; ++col) {
+            if (MaskAt(visor, col, row)) {
                 Plot(image, col, row, Rgb{14, 22, 46});
-    for (int col = 11; col <= 20; ++col)
+            }
+        }
+    }
+    for (int col = 11; col <= 20; ++col) {
         Plot(image, col, y, glow.tones[2]);
-    for (int col = 13; col <= 18; ++col)
+    }
+    for (int col = 13; col <= 18; ++col) {
         Plot(image, col, y, glow.tones[3]);
+    }
     Plot(image, 11, y - 1, glow.tones[1]);
     Plot(image, 20, y + 1, glow.tones[1]);
 }
@@ -58,9 +63,11 @@ void PaintVisor(Image& image, int y, const Ramp& glow) {
 // Tank tracks: a steel band with darker cleats every third row.
 void PaintTrack(Image& image, int x, const Ramp& ramp, Rgb ink) {
     PaintRectPart(image, x, 5, 5, 23, ramp, ink);
-    for (int row = 6; row < 27; row += 3)
-        for (int col = x + 1; col < x + 4; ++col)
+    for (int row = 6; row < 27; row += 3) {
+        for (int col = x + 1; col < x + 4; ++col) {
             Plot(image, col, row, ramp.tones[0]);
+        }
+    }
 }
 
 } // namespace
@@ -90,9 +97,11 @@ Image PaintEnemy() {
     PaintTrack(image, 23, palette::kDarkSteel, palette::kRedInk);
     PaintRectPart(image, 8, 8, 16, 18, palette::kRedArmour, palette::kRedInk);
     // Rivets in the hull's corners.
-    for (const int x : {10, 21})
-        for (const int y : {10, 23})
+    for (const int x : {10, 21}) {
+        for (const int y : {10, 23}) {
             Plot(image, x, y, palette::kRedArmour.tones[0]);
+        }
+    }
     // The gun points up and left, the way the enemy shoots.
     Mask barrel = MakeMask(image.width, image.height);
     MaskLine(barrel, 6, 6, 14, 14, 2);
@@ -113,10 +122,12 @@ Image PaintPlayerCorpse() {
     PaintEllipsePart(image, 14.0f, 20.5f, 10.0f, 7.5f, palette::kDeadBlue, palette::kBlueInk);
     PaintEllipsePart(image, 7.5f, 8.0f, 3.0f, 2.0f, palette::kDeadBlue, palette::kBlueInk);
     // The dead visor with a crack across it.
-    for (int row = 17; row <= 23; ++row)
+    for (int row = 17; row <= 23; ++row) {
         Plot(image, 10, row, Rgb{16, 20, 38});
-    for (int row = 16; row <= 24; ++row)
+    }
+    for (int row = 16; row <= 24; ++row) {
         Plot(image, 9, row, Rgb{22, 28, 50});
+    }
     DrawLine(image, 8, 18, 10, 20, Rgb{70, 96, 140});
     Plot(image, 9, 22, palette::kCyanGlow.tones[0]);
     // The antenna and its beacon, gone dim.
@@ -166,23 +177,26 @@ Image PaintExplosion() {
             const float reach =
                 10.5f + 1.8f * std::sin(5.0f * angle + 0.4f) + 1.2f * std::sin(9.0f * angle + 1.7f);
             const float t = std::sqrt(dx * dx + dy * dy) / reach;
-            if (t > 1.0f)
+            if (t > 1.0f) {
                 continue;
+            }
             Rgb colour = Rgb{150, 30, 14};
-            if (t < 0.3f)
+            if (t < 0.3f) {
                 colour = palette::kEmberGlow.tones[3];
-            else if (t < 0.55f)
+            } else if (t < 0.55f) {
                 colour = Rgb{255, 214, 70};
-            else if (t < 0.8f)
+            } else if (t < 0.8f) {
                 colour = palette::kEmberGlow.tones[2];
-            else if (t < 0.92f)
+            } else if (t < 0.92f) {
                 colour = palette::kEmberGlow.tones[1];
+            }
             Plot(image, x, y, colour);
         }
     }
     // Flying sparks beyond the fireball.
     const int sparks[][2] = {{3, 9}, {28, 6}, {27, 27}, {5, 26}, {16, 2}, {29, 17}};
-    for (const auto& spark : sparks)
+    for (const auto& spark : sparks) {
         Plot(image, spark[0], spark[1], palette::kEmberGlow.tones[2]);
+    }
     return image;
 }

@@ -49,8 +49,9 @@ std::vector<std::uint8_t> EncodeBmp(const Image& image) {
             out.push_back(colour.g);
             out.push_back(colour.r);
         }
-        while (out.size() - rowStart < stride)
+        while (out.size() - rowStart < stride) {
             out.push_back(0);
+        }
     }
     return out;
 }

@@ -17,8 +17,9 @@ void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFFu));
+    }
 }
 
 bool MakeDirectories(const std::string& path) {

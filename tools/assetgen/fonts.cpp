@@ -99,8 +99,9 @@ bool PlaceGlyph(FT_GlyphSlot slot, int code, int baseline, FontSheet& sheet) {
 
 bool RenderGlyphs(FT_Face face, FontSheet& sheet) {
     int ascent = 0;
-    if (!FindAscent(face, ascent))
+    if (!FindAscent(face, ascent)) {
         return false;
+    }
     if (ascent > kInkRows) {
         std::fprintf(stderr, "flagrun-assetgen: the face is too tall for a %d pixel cell\n",
                      kCellSize);
@@ -108,14 +109,16 @@ bool RenderGlyphs(FT_Face face, FontSheet& sheet) {
     }
     const int baseline = kGlyphGap + ascent;
     for (int code = kFirstPrintable; code <= kLastPrintable; ++code) {
-        if (FT_Load_Char(face, static_cast<FT_ULong>(code), kLoadFlags) != 0)
+        if (FT_Load_Char(face, static_cast<FT_ULong>(code), kLoadFlags) != 0) {
             return false;
+        }
         if (face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
             std::fprintf(stderr, "flagrun-assetgen: character %d is not 8-bit coverage\n", code);
             return false;
         }
-        if (!PlaceGlyph(face->glyph, code, baseline, sheet))
+        if (!PlaceGlyph(face->glyph, code, baseline, sheet)) {
             return false;
+        }
     }
     return true;
 }
@@ -133,16 +136,19 @@ bool RenderFontSheet(const std::string& fontFile, int pixelSize, FontSheet& shee
     }
     FT_Face face = nullptr;
     bool ok = FT_New_Face(library, fontFile.c_str(), 0, &face) == 0;
-    if (!ok)
+    if (!ok) {
         std::fprintf(stderr, "flagrun-assetgen: cannot read font file %s\n", fontFile.c_str());
+    }
     if (ok && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
         std::fprintf(stderr, "flagrun-assetgen: cannot size font %s\n", fontFile.c_str());
         ok = false;
     }
-    if (ok)
+    if (ok) {
         ok = RenderGlyphs(face, sheet);
-    if (face != nullptr)
+    }
+    if (face != nullptr) {
         FT_Done_Face(face);
+    }
     FT_Done_FreeType(library);
     return ok;
 }
@@ -156,8 +162,9 @@ bool WriteFontDirectory(const std::string& directory, const FontSheet& sheet) {
 
 int TextAdvance(const FontSheet& sheet, const std::string& text) {
     int advance = 0;
-    for (const char c : text)
+    for (const char c : text) {
         advance += sheet.widths[static_cast<unsigned char>(c)];
+    }
     return advance;
 }
 
@@ -167,7 +174,8 @@ int TextReach(const FontSheet& sheet, const std::string& text) {
 
 int WidestIntAdvance(const FontSheet& sheet) {
     int widest = sheet.widths[static_cast<unsigned char>('-')];
-    for (char digit = '0'; digit <= '9'; ++digit)
+    for (char digit = '0'; digit <= '9'; ++digit) {
         widest = std::max<int>(widest, sheet.widths[static_cast<unsigned char>(digit)]);
+    }
     return 11 * widest;
 }

@@ -96,11 +96,13 @@ int main(int argc, char** argv) {
     const std::string fontFile = argv[2];
 
     FontSheet font;
-    if (!RenderFontSheet(fontFile, kHudPixelSize, font))
+    if (!RenderFontSheet(fontFile, kHudPixelSize, font)) {
         return 1;
+    }
     EraserSizes erasers;
-    if (!SizeErasers(font, erasers))
+    if (!SizeErasers(font, erasers)) {
         return 1;
+    }
 
     // Both fonts share one sheet: the plain font is loaded but never drawn.
     const bool ok = MakeDirectories(outDir + "/Graphics") &&

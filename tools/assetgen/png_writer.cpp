@@ -15,8 +15,9 @@ std::array<std::uint32_t, 256> MakeCrcTable() {
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
+        for (int k = 0; k < 8; ++k) {
             c = (c & 1u) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
         table[n] = c;
     }
     return table;
@@ -69,8 +70,9 @@ std::vector<std::uint8_t> StoredZlib(const std::vector<std::uint8_t>& raw) {
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
     static const std::array<std::uint32_t, 256> table = MakeCrcTable();
     crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i)
+    for (std::size_t i = 0; i < size; ++i) {
         crc = table[(crc ^ data[i]) & 0xFFu] ^ (crc >> 8);
+    }
     return ~crc;
 }
 

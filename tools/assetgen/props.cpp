@@ -21,10 +21,12 @@ int WaveDrop(int column) {
 }
 int WaveTone(int column) {
     const double slope = std::cos((column - kClothLeft) * 0.55);
-    if (slope > 0.5)
+    if (slope > 0.5) {
         return 2;
-    if (slope < -0.5)
+    }
+    if (slope < -0.5) {
         return 0;
+    }
     return 1;
 }
 
@@ -40,16 +42,21 @@ bool InNotch(int column, int row) {
 Image PaintFlag(const Ramp& cloth, Rgb ink) {
     Image image = MakeImage(kFlagWidth, kFlagHeight);
     Mask mask = MakeMask(kFlagWidth, kFlagHeight);
-    for (int x = kClothLeft; x <= kClothRight; ++x)
-        for (int row = 0; row < kClothRows; ++row)
-            if (!InNotch(x, row))
+    for (int x = kClothLeft; x <= kClothRight; ++x) {
+        for (int row = 0; row < kClothRows; ++row) {
+            if (!InNotch(x, row)) {
                 MaskSet(mask, x, kClothTop + WaveDrop(x) + row);
+            }
+        }
+    }
     Outline(image, mask, ink);
     for (int x = kClothLeft; x <= kClothRight; ++x) {
         const int top = kClothTop + WaveDrop(x);
-        for (int row = 0; row < kClothRows; ++row)
-            if (!InNotch(x, row))
+        for (int row = 0; row < kClothRows; ++row) {
+            if (!InNotch(x, row)) {
                 Plot(image, x, top + row, cloth.tones[WaveTone(x) + (row == 0 ? 1 : 0)]);
+            }
+        }
     }
     // The disc, riding the wave.
     const int centre = 12;
@@ -125,11 +132,14 @@ Image PaintRoadblock() {
     Mask board = MakeMask(image.width, image.height);
     MaskRect(board, 3, 5, 42, 7);
     Outline(image, board, palette::kSteelInk);
-    for (int y = 5; y < 12; ++y)
-        for (int x = 3; x < 45; ++x)
+    for (int y = 5; y < 12; ++y) {
+        for (int x = 3; x < 45; ++x) {
             Plot(image, x, y, BarrierStripe(x, y));
-    for (int x = 3; x < 45; ++x)
+        }
+    }
+    for (int x = 3; x < 45; ++x) {
         Plot(image, x, 11, palette::kBarrierPaint.tones[0]);
+    }
     // Amber warning lamps on top.
     for (const int x : {9, 36}) {
         FillRect(image, x, 2, 3, 2, palette::kGold.tones[2]);

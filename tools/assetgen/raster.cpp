@@ -34,21 +34,25 @@ static std::size_t IndexOf(int width, int x, int y) {
 }
 
 Rgb PixelAt(const Image& image, int x, int y) {
-    if (!InImage(image, x, y))
+    if (!InImage(image, x, y)) {
         return Rgb{};
+    }
     return image.pixels[IndexOf(image.width, x, y)];
 }
 
 // Drawing is clipped silently, so painters may sketch past the canvas edge.
 void Plot(Image& image, int x, int y, Rgb colour) {
-    if (InImage(image, x, y))
+    if (InImage(image, x, y)) {
         image.pixels[IndexOf(image.width, x, y)] = colour;
+    }
 }
 
 void FillRect(Image& image, int x, int y, int width, int height, Rgb colour) {
-    for (int row = y; row < y + height; ++row)
-        for (int col = x; col < x + width; ++col)
+    for (int row = y; row < y + height; ++row) {
+        for (int col = x; col < x + width; ++col) {
             Plot(image, col, row, colour);
+        }
+    }
 }
 
 // Bresenham, so diagonal strokes stay one pixel wide and crisp.
@@ -60,8 +64,9 @@ void DrawLine(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
     int error = dx + dy;
     for (;;) {
         Plot(image, x0, y0, colour);
-        if (x0 == x1 && y0 == y1)
+        if (x0 == x1 && y0 == y1) {
             break;
+        }
         const int doubled = 2 * error;
         if (doubled >= dy) {
             error += dy;
@@ -75,20 +80,24 @@ void DrawLine(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
 }
 
 void CopyImage(Image& target, const Image& source, int x, int y) {
-    for (int row = 0; row < source.height; ++row)
-        for (int col = 0; col < source.width; ++col)
+    for (int row = 0; row < source.height; ++row) {
+        for (int col = 0; col < source.width; ++col) {
             Plot(target, x + col, y + row, PixelAt(source, col, row));
+        }
+    }
 }
 
 bool MaskAt(const Mask& mask, int x, int y) {
-    if (x < 0 || y < 0 || x >= mask.width || y >= mask.height)
+    if (x < 0 || y < 0 || x >= mask.width || y >= mask.height) {
         return false;
+    }
     return mask.cells[IndexOf(mask.width, x, y)] != 0;
 }
 
 void MaskSet(Mask& mask, int x, int y) {
-    if (x >= 0 && y >= 0 && x < mask.width && y < mask.height)
+    if (x >= 0 && y >= 0 && x < mask.width && y < mask.height) {
         mask.cells[IndexOf(mask.width, x, y)] = 1;
+    }
 }
 
 // Pixel centres are tested, which keeps small ellipses symmetric.
@@ -97,16 +106,19 @@ void MaskEllipse(Mask& mask, float cx, float cy, float rx, float ry) {
         for (int x = 0; x < mask.width; ++x) {
             const float nx = (static_cast<float>(x) + 0.5f - cx) / rx;
             const float ny = (static_cast<float>(y) + 0.5f - cy) / ry;
-            if (nx * nx + ny * ny <= 1.0f)
+            if (nx * nx + ny * ny <= 1.0f) {
                 MaskSet(mask, x, y);
+            }
         }
     }
 }
 
 void MaskRect(Mask& mask, int x, int y, int width, int height) {
-    for (int row = y; row < y + height; ++row)
-        for (int col = x; col < x + width; ++col)
+    for (int row = y; row < y + height; ++row) {
+        for (int col = x; col < x + width; ++col) {
             MaskSet(mask, col, row);
+        }
+    }
 }
 
 // A thick stroke: a square brush dragged along a Bresenham line.
@@ -118,8 +130,9 @@ void MaskLine(Mask& mask, int x0, int y0, int x1, int y1, int thickness) {
     int error = dx + dy;
     for (;;) {
         MaskRect(mask, x0, y0, thickness, thickness);
-        if (x0 == x1 && y0 == y1)
+        if (x0 == x1 && y0 == y1) {
             break;
+        }
         const int doubled = 2 * error;
         if (doubled >= dy) {
             error += dy;
@@ -133,10 +146,13 @@ void MaskLine(Mask& mask, int x0, int y0, int x1, int y1, int thickness) {
 }
 
 void MaskMerge(Mask& target, const Mask& source) {
-    for (int y = 0; y < source.height; ++y)
-        for (int x = 0; x < source.width; ++x)
-            if (MaskAt(source, x, y))
+    for (int y = 0; y < source.height; ++y) {
+        for (int x = 0; x < source.width; ++x) {
+            if (MaskAt(source, x, y)) {
                 MaskSet(target, x, y);
+            }
+        }
+    }
 }
 
 // Lambert lighting quantised to the ramp; the thresholds are tuned so that a
@@ -148,19 +164,21 @@ void ShadeSphere(Image& image, const Mask& mask, float cx, float cy, float rx, f
     const float lz = 0.52f;
     for (int y = 0; y < mask.height; ++y) {
         for (int x = 0; x < mask.width; ++x) {
-            if (!MaskAt(mask, x, y))
+            if (!MaskAt(mask, x, y)) {
                 continue;
+            }
             const float nx = (static_cast<float>(x) + 0.5f - cx) / rx;
             const float ny = (static_cast<float>(y) + 0.5f - cy) / ry;
             const float nz = std::sqrt(std::max(0.0f, 1.0f - nx * nx - ny * ny));
             const float light = nx * lx + ny * ly + nz * lz;
             int tone = 0;
-            if (light > 0.85f)
+            if (light > 0.85f) {
                 tone = 3;
-            else if (light > 0.45f)
+            } else if (light > 0.45f) {
                 tone = 2;
-            else if (light > 0.05f)
+            } else if (light > 0.05f) {
                 tone = 1;
+            }
             Plot(image, x, y, ramp.tones[tone]);
         }
     }
@@ -169,13 +187,16 @@ void ShadeSphere(Image& image, const Mask& mask, float cx, float cy, float rx, f
 void ShadeBevel(Image& image, const Mask& mask, const Ramp& ramp) {
     for (int y = 0; y < mask.height; ++y) {
         for (int x = 0; x < mask.width; ++x) {
-            if (!MaskAt(mask, x, y))
+            if (!MaskAt(mask, x, y)) {
                 continue;
+            }
             Rgb colour = ramp.tones[2];
-            if (!MaskAt(mask, x, y - 1) || !MaskAt(mask, x - 1, y))
+            if (!MaskAt(mask, x, y - 1) || !MaskAt(mask, x - 1, y)) {
                 colour = ramp.tones[3];
-            if (!MaskAt(mask, x, y + 1) || !MaskAt(mask, x + 1, y))
+            }
+            if (!MaskAt(mask, x, y + 1) || !MaskAt(mask, x + 1, y)) {
                 colour = ramp.tones[1];
+            }
             Plot(image, x, y, colour);
         }
     }
@@ -184,19 +205,23 @@ void ShadeBevel(Image& image, const Mask& mask, const Ramp& ramp) {
 void Outline(Image& image, const Mask& mask, Rgb colour) {
     for (int y = 0; y < mask.height; ++y) {
         for (int x = 0; x < mask.width; ++x) {
-            if (MaskAt(mask, x, y))
+            if (MaskAt(mask, x, y)) {
                 continue;
+            }
             if (MaskAt(mask, x - 1, y) || MaskAt(mask, x + 1, y) || MaskAt(mask, x, y - 1) ||
-                MaskAt(mask, x, y + 1))
+                MaskAt(mask, x, y + 1)) {
                 Plot(image, x, y, colour);
+            }
         }
     }
 }
 
 Image ScaleUp(const Image& image, int factor) {
     Image scaled = MakeImage(image.width * factor, image.height * factor);
-    for (int y = 0; y < scaled.height; ++y)
-        for (int x = 0; x < scaled.width; ++x)
+    for (int y = 0; y < scaled.height; ++y) {
+        for (int x = 0; x < scaled.width; ++x) {
             Plot(scaled, x, y, PixelAt(image, x / factor, y / factor));
+        }
+    }
     return scaled;
 }

@@ -55,9 +55,11 @@ void PaintPadBrackets(Image& image) {
 
 // A faint dot grid over the pad, like the deck plates of a hangar.
 void PaintPadGrid(Image& image) {
-    for (int y = 16; y < kPadLast - 4; y += 16)
-        for (int x = 16; x < kPadLast - 4; x += 16)
+    for (int y = 16; y < kPadLast - 4; y += 16) {
+        for (int x = 16; x < kPadLast - 4; x += 16) {
             Plot(image, x, y, kPadDot);
+        }
+    }
 }
 
 // The home corner: a dashed line just past the farthest a flag standing in
@@ -66,10 +68,12 @@ constexpr int kHomeRight = 101;
 constexpr int kHomeBottom = 105;
 
 void PaintHomeCorner(Image& image) {
-    for (int i = 10; i <= kHomeBottom; i += 6)
+    for (int i = 10; i <= kHomeBottom; i += 6) {
         DrawLine(image, kHomeRight, i, kHomeRight, i + 2, kHomeLine);
-    for (int i = 10; i <= kHomeRight; i += 6)
+    }
+    for (int i = 10; i <= kHomeRight; i += 6) {
         DrawLine(image, i, kHomeBottom, i + 2, kHomeBottom, kHomeLine);
+    }
     for (int k = 0; k < 2; ++k) {
         const int x = 110 + 6 * k;
         DrawLine(image, x, x, x + 4, x, kChevron);
