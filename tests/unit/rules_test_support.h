@@ -22,6 +22,7 @@ struct RulesTest : GameTest {
     static Pair Plus(Pair a, Pair b) { return {a.first + b.first, a.second + b.second}; }
     static Pair Flag() { return {game.redFlagX, game.redFlagY}; }
     static Pair Score(const PlayerState& p) { return {p.exp, p.bounty}; }
+    static Pair Blast(const PlayerState& p) { return {p.blastX, p.blastY}; }
     static Pair Exp() { return {game.player1.exp, game.player2.exp}; }
 
     // Back to the start values (for the next row of a table), Player 1 at p1.
