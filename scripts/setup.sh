@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libsdl1.2-compat-dev
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils clang-format
