@@ -1,4 +1,7 @@
 // The generated sprites, icon and fonts, read in the run directory.
+#include "font/text.h"
+#include "sdl_fixture.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -98,17 +101,28 @@ TEST(AssetFonts, HaveTheSheetLayoutAndInkOnlyInsideGlyphRectangles) {
     }
 }
 
-// The columns a HUD text touches: its advance plus the two extra copied.
-int Span(const std::string& text) {
-    static const std::string dat = ReadFile("data/font2/font.dat");
-    int span = 2;
-    for (const char c : text) {
-        span += static_cast<Uint8>(dat.at(static_cast<Uint8>(c)));
-    }
-    return span;
-}
+// The columns a HUD text touches: its advance, as the game's own font code
+// measures it, plus the two extra columns each glyph copies.
+class AssetHud : public ScreenTest {
+  public:
+    static int Span(const std::string& text) { return MeasureText(font, "%s", text.c_str()) + 2; }
 
-TEST(AssetHud, TextsFitTheirRoom) {
+  protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        font = LoadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
+        ASSERT_NE(font, nullptr);
+    }
+    void TearDown() override {
+        FreeFont(font);
+        font = nullptr;
+        ScreenTest::TearDown();
+    }
+    static Font* font;
+};
+Font* AssetHud::font = nullptr;
+
+TEST_F(AssetHud, TextsFitTheirRoom) {
     EXPECT_LE(1 + Span("Player1 Exp:"), 110);
     EXPECT_LE(1 + Span("Player2 Exp:"), 110);
     for (int n = 0; n <= 100; ++n) {
@@ -121,11 +135,11 @@ TEST(AssetHud, TextsFitTheirRoom) {
 // 16-pixel cell high, with `spare` pixels right of and below it.
 bool Covers(const SurfacePtr& eraser, int ex, int ey, int x, int y, const std::string& text,
             int spare = 0) {
-    return x >= ex && y >= ey && x + Span(text) + spare <= ex + eraser->w &&
+    return x >= ex && y >= ey && x + AssetHud::Span(text) + spare <= ex + eraser->w &&
            y + 16 + spare <= ey + eraser->h;
 }
 
-TEST(AssetHud, ErasersCoverTheirTexts) {
+TEST_F(AssetHud, ErasersCoverTheirTexts) {
     const SurfacePtr black(SDL_LoadBMP("Graphics/black.bmp"), &SDL_FreeSurface);
     const SurfacePtr black2(SDL_LoadBMP("Graphics/black2.bmp"), &SDL_FreeSurface);
     ASSERT_TRUE(black && black2);
