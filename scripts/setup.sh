@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick python3 python3-xlib
-  desktop-file-utils clang-format
+  desktop-file-utils file clang-format
 )
 
 missing=()
