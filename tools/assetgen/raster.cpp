@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 Image MakeImage(int width, int height) {
     Image image;
@@ -56,16 +58,19 @@ void FillRect(Image& image, int x, int y, int width, int height, Rgb colour) {
 }
 
 // Bresenham, so diagonal strokes stay one pixel wide and crisp.
-void DrawLine(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
+// The pixels of the line from (x0, y0) to (x1, y1), both ends included
+// (Bresenham's integer walk).
+static std::vector<std::pair<int, int>> LinePixels(int x0, int y0, int x1, int y1) {
+    std::vector<std::pair<int, int>> pixels;
     const int dx = std::abs(x1 - x0);
     const int dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1;
     const int sy = y0 < y1 ? 1 : -1;
     int error = dx + dy;
     for (;;) {
-        Plot(image, x0, y0, colour);
+        pixels.emplace_back(x0, y0);
         if (x0 == x1 && y0 == y1) {
-            break;
+            return pixels;
         }
         const int doubled = 2 * error;
         if (doubled >= dy) {
@@ -76,6 +81,12 @@ void DrawLine(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
             error += dx;
             y0 += sy;
         }
+    }
+}
+
+void DrawLine(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
+    for (const auto& [x, y] : LinePixels(x0, y0, x1, y1)) {
+        Plot(image, x, y, colour);
     }
 }
 
@@ -123,25 +134,8 @@ void MaskRect(Mask& mask, int x, int y, int width, int height) {
 
 // A thick stroke: a square brush dragged along a Bresenham line.
 void MaskLine(Mask& mask, int x0, int y0, int x1, int y1, int thickness) {
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-        MaskRect(mask, x0, y0, thickness, thickness);
-        if (x0 == x1 && y0 == y1) {
-            break;
-        }
-        const int doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            x0 += sx;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            y0 += sy;
-        }
+    for (const auto& [x, y] : LinePixels(x0, y0, x1, y1)) {
+        MaskRect(mask, x, y, thickness, thickness);
     }
 }
 
