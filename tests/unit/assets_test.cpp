@@ -22,13 +22,11 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// w, h > 0: the exact size; < 0: the size is under -w, -h. Ink (non-black
-// pixels) lies only in [margin, min(size - margin, inkEnd)) on both axes,
-// and there is some unless the image must be all black.
+// w, h > 0: the exact size; < 0: the size is under -w, -h. Ink (non-black pixels) lies only in
+// [margin, min(size - margin, inkEnd)) on both axes, and there is some unless inkEnd is 0.
 struct Sprite {
     const char* path;
-    int w, h, margin;
-    int inkEnd = 1000;
+    int w, h, margin, inkEnd = 1000;
 };
 const Sprite kSprites[] = {
     {"Graphics/bg.bmp", 640, 530, 0, 130},       {"bluedr.bmp", 32, 32, 2},
@@ -53,14 +51,12 @@ TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
         const int m = sprite.margin, endX = std::min(s->w - m, sprite.inkEnd),
                   endY = std::min(s->h - m, sprite.inkEnd);
         int ink = 0;
-        for (int y = 0; y < s->h; ++y) {
-            for (int x = 0; x < s->w; ++x) {
-                const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
-                const bool inked = (p[0] | p[1] | p[2]) != 0;
-                ink += inked;
-                EXPECT_TRUE(!inked || (x >= m && y >= m && x < endX && y < endY))
-                    << "ink at (" << x << ", " << y << ")";
-            }
+        for (int i = 0; i < s->w * s->h; ++i) {
+            const int x = i % s->w, y = i / s->w;
+            const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
+            const bool inked = (p[0] | p[1] | p[2]) != 0;
+            ink += inked;
+            EXPECT_TRUE(!inked || (x >= m && y >= m && x < endX && y < endY)) << x << ", " << y;
         }
         EXPECT_EQ(ink > 0, sprite.inkEnd > 0);
     }
@@ -68,15 +64,13 @@ TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
 
 TEST(AssetIcon, IsA64PixelPng) {
     const std::string png = ReadFile("flagrun.png");
-    ASSERT_GE(png.size(), 24u);
     EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16));
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
 }
 
-// Glyph c is cut from the 16-pixel cell c % 16, c / 16 of a 256-pixel
-// sheet: width + 2 columns from 8 - width / 2 into the cell, all 16 rows.
-// Each rectangle stays in its cell; ink lies only in printable glyphs,
-// inside their rectangles less the first two columns and rows.
+// Glyph c is cut from the 16-pixel cell c % 16, c / 16 of a 256-pixel sheet: width + 2
+// columns from 8 - width / 2 into the cell, all 16 rows. Each rectangle stays in its cell;
+// ink lies only in printable glyphs, inside their rectangles less the first two columns and rows.
 TEST(AssetFonts, HaveTheSheetLayoutAndInkOnlyInsideGlyphRectangles) {
     for (const std::string dir : {"data/font1", "data/font2"}) {
         SCOPED_TRACE(dir);
@@ -101,59 +95,37 @@ TEST(AssetFonts, HaveTheSheetLayoutAndInkOnlyInsideGlyphRectangles) {
     }
 }
 
-// The columns a HUD text touches: its advance, as the game's own font code
-// measures it, plus the two extra columns each glyph copies.
-class AssetHud : public ScreenTest {
-  public:
-    static int Span(const std::string& text) { return MeasureText(font, "%s", text.c_str()) + 2; }
+// A HUD text touches its advance, as the game measures it, plus the 2 columns a glyph copies. An
+// eraser e at (ex, ey) covers a text at (x, y) >= (ex, ey), 16 pixels high, with `spare` to spare.
+using AssetHud = ScreenTest;
 
-  protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        font = LoadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
-        ASSERT_NE(font, nullptr);
-    }
-    void TearDown() override {
-        FreeFont(font);
-        font = nullptr;
-        ScreenTest::TearDown();
-    }
-    static Font* font;
-};
-Font* AssetHud::font = nullptr;
-
-TEST_F(AssetHud, TextsFitTheirRoom) {
-    EXPECT_LE(1 + Span("Player1 Exp:"), 110);
-    EXPECT_LE(1 + Span("Player2 Exp:"), 110);
-    for (int n = 0; n <= 100; ++n) {
-        EXPECT_LE(300 + Span("New game in " + std::to_string(n)), 410) << n;
-    }
-    EXPECT_LE(Span("Bty:"), 32);
-}
-
-// Whether `eraser` drawn at (ex, ey) covers a text drawn at (x, y), one
-// 16-pixel cell high, with `spare` pixels right of and below it.
-bool Covers(const SurfacePtr& eraser, int ex, int ey, int x, int y, const std::string& text,
-            int spare = 0) {
-    return x >= ex && y >= ey && x + AssetHud::Span(text) + spare <= ex + eraser->w &&
-           y + 16 + spare <= ey + eraser->h;
-}
-
-TEST_F(AssetHud, ErasersCoverTheirTexts) {
+TEST_F(AssetHud, TextsFitTheirRoomAndErasersCoverThem) {
+    const std::unique_ptr<Font, decltype(&FreeFont)> font(LoadTintedFont("data/font2", 1, 1, 0),
+                                                          &FreeFont);
     const SurfacePtr black(SDL_LoadBMP("Graphics/black.bmp"), &SDL_FreeSurface);
     const SurfacePtr black2(SDL_LoadBMP("Graphics/black2.bmp"), &SDL_FreeSurface);
-    ASSERT_TRUE(black && black2);
+    ASSERT_TRUE(font && black && black2);
+    auto span = [&](const std::string& t) { return MeasureText(font.get(), "%s", t.c_str()) + 2; };
+    auto covers = [&](const SurfacePtr& e, int ex, int ey, int x, int y, const std::string& text,
+                      int spare = 0) {
+        return x + span(text) + spare <= ex + e->w && y + 16 + spare <= ey + e->h;
+    };
+    EXPECT_LE(1 + span("Player1 Exp:"), 110);
+    EXPECT_LE(1 + span("Player2 Exp:"), 110);
+    for (int n = 0; n <= 100; ++n) {
+        EXPECT_LE(300 + span("New game in " + std::to_string(n)), 410) << n;
+    }
+    EXPECT_LE(span("Bty:"), 32);
     EXPECT_LE(1 + black->w, 300); // at (1, 430) it leaves x 300 alone
-    EXPECT_TRUE(Covers(black, 1, 430, 1, 480, "Player1 Exp:"));
-    EXPECT_TRUE(Covers(black, 1, 430, 1, 500, "Player2 Exp:"));
-    EXPECT_TRUE(Covers(black, 300, 440, 300, 440, "New game in 100"));
-    EXPECT_TRUE(Covers(black, 300, 440, 410, 440, "seconds"));
-    EXPECT_TRUE(Covers(black2, 0, 32, 0, 32, "Bty:", 2));
+    EXPECT_TRUE(covers(black, 1, 430, 1, 480, "Player1 Exp:"));
+    EXPECT_TRUE(covers(black, 1, 430, 1, 500, "Player2 Exp:"));
+    EXPECT_TRUE(covers(black, 300, 440, 300, 440, "New game in 100"));
+    EXPECT_TRUE(covers(black, 300, 440, 410, 440, "seconds"));
+    EXPECT_TRUE(covers(black2, 0, 32, 0, 32, "Bty:", 2));
     for (char d = '0'; d <= '9'; ++d) { // 11-character values of every digit
         const std::string value = "-" + std::string(10, d);
-        EXPECT_TRUE(Covers(black, 1, 430, 110, 480, value)) << value;
-        EXPECT_TRUE(Covers(black, 1, 430, 110, 500, value)) << value;
-        EXPECT_TRUE(Covers(black2, 0, 32, 32, 32, value, 2)) << value;
+        EXPECT_TRUE(covers(black, 1, 430, 110, 500, value)) << value;
+        EXPECT_TRUE(covers(black2, 0, 32, 32, 32, value, 2)) << value;
     }
 }
 
