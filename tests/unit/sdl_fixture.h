@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 // Every slot of the image set, in loading order.
 inline constexpr SDL_Surface* ImageSet::*kImageSlots[] = {
@@ -40,6 +41,19 @@ class ScreenTest : public ::testing::Test {
 inline std::uint32_t PixelAt(SDL_Surface* surface, int x, int y) {
     const auto* row = static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch;
     return reinterpret_cast<const std::uint32_t*>(row)[x];
+}
+
+// The colour of every pixel of a 640x530 surface, row by row. Only the
+// colour counts: blending sets the screen's unused top byte where text once
+// was, which nobody sees.
+inline std::vector<std::uint32_t> ScreenColours(SDL_Surface* surface) {
+    std::vector<std::uint32_t> colours;
+    for (int y = 0; y < 530; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            colours.push_back(PixelAt(surface, x, y) & 0x00FFFFFF);
+        }
+    }
+    return colours;
 }
 
 // A 32-bit surface in the screen's format filled with one colour.
