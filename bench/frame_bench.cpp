@@ -30,23 +30,17 @@
 
 namespace {
 
-// A key state as SDL_GetKeyState gives it: one byte per key symbol.
-using KeyState = std::array<Uint8, SDLK_LAST>;
-
 // Both players walk and hold every trigger, so that in the measured frame
 // every branch that a lively game takes runs: moves, flights, bounds and
 // all twelve hit tests against live targets.
-KeyState BusyKeys() {
-    KeyState keys{};
-    for (SDLKey key :
-         {SDLK_RIGHT, SDLK_DOWN, SDLK_d, SDLK_s, SDLK_SPACE, SDLK_LCTRL, SDLK_RALT, SDLK_LSHIFT}) {
-        keys[key] = 1;
-    }
-    return keys;
-}
-
-const KeyState kBusyKeys = BusyKeys();
-const KeyState kNoKeys{};
+constexpr PlayerInput kBusyPlayer = {
+    .down = true,
+    .right = true,
+    .laser = true,
+    .grenade = true,
+};
+constexpr FrameInput kBusyKeys = {.player1 = kBusyPlayer, .player2 = kBusyPlayer};
+constexpr FrameInput kNoKeys = {};
 
 // The state the frame benchmarks start every iteration from: a game some
 // frames in, with everyone alive and every projectile in flight.
@@ -55,7 +49,7 @@ GameState busyState;
 bool MakeBusyState(std::string* why) {
     SetStartValues();
     for (int frame = 0; frame < 40; ++frame) {
-        RunRules(frame < 10 ? kNoKeys.data() : kBusyKeys.data());
+        RunRules(frame < 10 ? kNoKeys : kBusyKeys);
     }
     const GameState& g = game;
     if (!PlayerAlive(g.player1) || !PlayerAlive(g.player2)) {
@@ -94,7 +88,7 @@ void BM_BareFlip(benchmark::State& state) {
 void BM_Rules(benchmark::State& state) {
     for (auto _ : state) {
         game = busyState;
-        RunRules(kBusyKeys.data());
+        RunRules(kBusyKeys);
         benchmark::ClobberMemory();
     }
 }
@@ -122,7 +116,7 @@ void BM_RenderFrame(benchmark::State& state) {
 void BM_WholeFrame(benchmark::State& state) {
     for (auto _ : state) {
         game = busyState;
-        RunFrame(kBusyKeys.data());
+        RunFrame(kBusyKeys);
     }
 }
 

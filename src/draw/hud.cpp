@@ -4,6 +4,7 @@
 #include "draw/render.h"
 #include "font/text.h"
 #include "game/game_state.h"
+#include "game/geometry.h"
 
 // Text is blended, so it is clean only where an eraser blanked its place
 // earlier in the frame: the hud eraser for the lines, the tag erasers for
@@ -12,12 +13,12 @@ void DrawHudText() {
     const PlayerState& p1 = game.player1;
     const PlayerState& p2 = game.player2;
 
-    DrawText(screen, hudFont, 1, 480, "Player1 Exp:");
-    DrawText(screen, hudFont, 1, 500, "Player2 Exp:");
-    DrawText(screen, hudFont, 110, 480, "%d", p1.exp);
-    DrawText(screen, hudFont, 110, 500, "%d", p2.exp);
-    DrawText(screen, hudFont, p1.x, p1.y + 32, "Bty:");
-    DrawText(screen, hudFont, p2.x, p2.y + 32, "Bty:");
-    DrawText(screen, hudFont, p1.x + 32, p1.y + 32, "%d", p1.bounty);
-    DrawText(screen, hudFont, p2.x + 32, p2.y + 32, "%d", p2.bounty);
+    DrawText(screen, hudFont, kExpLabelX, kExpLine1Y, "Player1 Exp:");
+    DrawText(screen, hudFont, kExpLabelX, kExpLine2Y, "Player2 Exp:");
+    DrawText(screen, hudFont, kExpValueX, kExpLine1Y, "%d", p1.exp);
+    DrawText(screen, hudFont, kExpValueX, kExpLine2Y, "%d", p2.exp);
+    DrawText(screen, hudFont, p1.x, p1.y + kTagOffsetY, "Bty:");
+    DrawText(screen, hudFont, p2.x, p2.y + kTagOffsetY, "Bty:");
+    DrawText(screen, hudFont, p1.x + kTagValueOffsetX, p1.y + kTagOffsetY, "%d", p1.bounty);
+    DrawText(screen, hudFont, p2.x + kTagValueOffsetX, p2.y + kTagOffsetY, "%d", p2.bounty);
 }

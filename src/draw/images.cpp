@@ -1,6 +1,8 @@
 // The image set, its loading and the blit operations.
 #include "draw/images.h"
 
+#include "draw/sprite_table.h"
+
 ImageSet images;
 SDL_Surface* screen = nullptr;
 
@@ -11,30 +13,9 @@ static SDL_Surface* LoadImage(const char* path) {
 }
 
 void LoadImages() {
-    images.background = LoadImage("Graphics/bg.bmp");
-    images.player1Body = LoadImage("Graphics/bluedr.bmp");
-    images.player2Body = LoadImage("Graphics/bluedr.bmp");
-    images.enemy1Body = LoadImage("Graphics/redtl.bmp");
-    images.enemy2Body = LoadImage("Graphics/redtl.bmp");
-    images.blueFlag = LoadImage("Graphics/flagb.bmp");
-    images.redFlag = LoadImage("Graphics/flagr.bmp");
-    images.player1Laser = LoadImage("Graphics/lazer1.bmp");
-    images.player2Laser = LoadImage("Graphics/lazer1.bmp");
-    images.enemy1Laser = LoadImage("Graphics/lazer2.bmp");
-    images.enemy2Laser = LoadImage("Graphics/lazer2.bmp");
-    images.player1Corpse = LoadImage("Graphics/bluedr-dead.bmp");
-    images.player2Corpse = LoadImage("Graphics/bluedr-dead.bmp");
-    images.enemy1Wreck = LoadImage("Graphics/reddr-dead.bmp");
-    images.enemy2Wreck = LoadImage("Graphics/reddr-dead.bmp");
-    images.roadblock = LoadImage("Graphics/roadblock.bmp");
-    images.player1Grenade = LoadImage("Graphics/grenade1.bmp");
-    images.player2Grenade = LoadImage("Graphics/grenade1.bmp");
-    images.player1Blast = LoadImage("Graphics/explosion1.bmp");
-    images.player2Blast = LoadImage("Graphics/explosion1.bmp");
-    images.hudEraser = LoadImage("Graphics/black.bmp");
-    images.countdownEraser = LoadImage("Graphics/black.bmp");
-    images.player1TagEraser = LoadImage("Graphics/black2.bmp");
-    images.player2TagEraser = LoadImage("Graphics/black2.bmp");
+    for (const SpriteSlot& sprite : kSpriteSlots) {
+        images.*sprite.slot = LoadImage(sprite.file);
+    }
 }
 
 void DrawImage(SDL_Surface* source, std::int32_t x, std::int32_t y) {

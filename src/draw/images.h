@@ -2,6 +2,8 @@
 // through which every pixel of the game reaches a surface.
 #pragma once
 
+#include "draw/background.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -42,7 +44,8 @@ extern ImageSet images;
 // The display surface every drawing operation targets.
 extern SDL_Surface* screen;
 
-// Reads the 24 slots from Graphics/, in slot order. Nothing is tested.
+// Reads the 24 slots from Graphics/, in the sprite list's order. Nothing is
+// tested.
 void LoadImages();
 
 // Blits the whole source onto the screen with its top-left corner at (x, y).
@@ -56,9 +59,6 @@ void DrawImageRegion(SDL_Surface* source, std::int32_t dx, std::int32_t dy, std:
 // As DrawImageRegion, onto any destination surface.
 void BlitRegion(SDL_Surface* destination, SDL_Surface* source, std::int32_t dx, std::int32_t dy,
                 std::int32_t w, std::int32_t h, std::int32_t sx, std::int32_t sy);
-
-// Draws the whole background at (0, 0): at start-up and at every new game.
-void DrawBackground();
 
 // SDL_Rect holds 16-bit fields: a coordinate keeps its low 16 bits, as
 // two's complement, so far-off positions wrap instead of being undefined.

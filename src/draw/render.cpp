@@ -4,13 +4,15 @@
 
 #include "draw/images.h"
 #include "game/game_state.h"
+#include "game/geometry.h"
 
 // The 132x132 rectangle at (-2, -2) is clipped to the background's 130x130
 // top-left corner, which lands pixel for pixel on the same screen area: the
 // home corner, the blue flag and the start points are restored every frame.
 static void RestoreHomePatch() {
-    DrawImageRegion(images.background, game.homePatchX - 2, game.homePatchY - 2, 132, 132,
-                    game.homePatchX - 2, game.homePatchY - 2);
+    const std::int32_t x = game.homePatchX - kHomePatchMargin;
+    const std::int32_t y = game.homePatchY - kHomePatchMargin;
+    DrawImageRegion(images.background, x, y, kHomePatchRequest, kHomePatchRequest, x, y);
 }
 
 // Every draw happens every frame, whatever the state: parked markers at
@@ -22,8 +24,8 @@ void DrawSprites() {
     const EnemyState& e2 = game.enemy2;
 
     RestoreHomePatch();
-    DrawImage(images.player1TagEraser, p1.x, p1.y + 32);
-    DrawImage(images.player2TagEraser, p2.x, p2.y + 32);
+    DrawImage(images.player1TagEraser, p1.x, p1.y + kTagOffsetY);
+    DrawImage(images.player2TagEraser, p2.x, p2.y + kTagOffsetY);
     // shots lie under the bodies, so a resting one hides under its owner
     DrawImage(images.player1Laser, p1.laser.x, p1.laser.y);
     DrawImage(images.player2Laser, p2.laser.x, p2.laser.y);
@@ -42,10 +44,10 @@ void DrawSprites() {
     DrawImage(images.player2Corpse, p2.corpseX, p2.corpseY);
     DrawImage(images.enemy1Wreck, e1.wreckX, e1.wreckY);
     DrawImage(images.enemy2Wreck, e2.wreckX, e2.wreckY);
-    DrawImage(images.roadblock, 128, 222);
+    DrawImage(images.roadblock, kRoadblock.x, kRoadblock.y);
     DrawImage(images.player1Blast, p1.blastX, p1.blastY);
     DrawImage(images.player2Blast, p2.blastX, p2.blastY);
-    DrawImage(images.hudEraser, 1, 430);
+    DrawImage(images.hudEraser, kHudEraser.x, kHudEraser.y);
 }
 
 void RenderFrame() {

@@ -1,88 +1,76 @@
-// Movement keys, the carried flag, triggers and the attachment of resting
+// Movement, the carried flag, triggers and the attachment of resting
 // projectiles.
 #include "game/controls.h"
 
 #include "game/arith.h"
 #include "game/game_state.h"
 
-namespace {
-
-struct MoveKeys {
-    SDLKey up;
-    SDLKey down;
-    SDLKey left;
-    SDLKey right;
-};
-
-constexpr MoveKeys kPlayer1Keys{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
-constexpr MoveKeys kPlayer2Keys{SDLK_w, SDLK_s, SDLK_a, SDLK_d};
-
-} // namespace
-
-// Each held key is an independent one-pixel step, so opposite keys cancel.
+// Each held direction is an independent one-pixel step, so opposites cancel.
 // Nothing bounds the step here; the player limits push back later in the
 // same frame.
-static void MovePlayer(PlayerState& player, const Uint8* keys, const MoveKeys& k) {
+static void MovePlayer(PlayerState& player, const PlayerInput& held) {
     if (!PlayerAlive(player)) {
         return;
     }
-    if (keys[k.up]) {
+    if (held.up) {
         player.y -= 1;
     }
-    if (keys[k.down]) {
+    if (held.down) {
         player.y += 1;
     }
-    if (keys[k.left]) {
+    if (held.left) {
         player.x -= 1;
     }
-    if (keys[k.right]) {
+    if (held.right) {
         player.x += 1;
     }
 }
 
-void MovePlayers(const Uint8* keys) {
-    MovePlayer(game.player1, keys, kPlayer1Keys);
-    MovePlayer(game.player2, keys, kPlayer2Keys);
+void MovePlayers(const FrameInput& input) {
+    MovePlayer(game.player1, input.player1);
+    MovePlayer(game.player2, input.player2);
 }
 
 // The flag follows the carrier's keys, not the carrier: it is never pushed
 // back with him and has no bounds of its own, hence the wrapping steps.
-static void MoveFlagWith(const PlayerState& carrier, const Uint8* keys, const MoveKeys& k) {
+static void MoveFlagWith(const PlayerState& carrier, const PlayerInput& held) {
     if (carrier.carryingFlag != 1 || !PlayerAlive(carrier)) {
         return;
     }
-    if (keys[k.up]) {
+    if (held.up) {
         game.redFlagY = WrapSub(game.redFlagY, 1);
     }
-    if (keys[k.down]) {
+    if (held.down) {
         game.redFlagY = WrapAdd(game.redFlagY, 1);
     }
-    if (keys[k.left]) {
+    if (held.left) {
         game.redFlagX = WrapSub(game.redFlagX, 1);
     }
-    if (keys[k.right]) {
+    if (held.right) {
         game.redFlagX = WrapAdd(game.redFlagX, 1);
     }
 }
 
-void MoveCarriedFlag(const Uint8* keys) {
-    MoveFlagWith(game.player1, keys, kPlayer1Keys);
-    MoveFlagWith(game.player2, keys, kPlayer2Keys);
+void MoveCarriedFlag(const FrameInput& input) {
+    MoveFlagWith(game.player1, input.player1);
+    MoveFlagWith(game.player2, input.player2);
 }
 
 // A held trigger sets the flight flag again every frame; the shot keeps its
 // position and velocity, there is no aiming.
-static void Trigger(Projectile& shot, const PlayerState& owner, const Uint8* keys, SDLKey key) {
-    if (keys[key] && PlayerAlive(owner)) {
+static void Trigger(Projectile& shot, const PlayerState& owner, bool held) {
+    if (held && PlayerAlive(owner)) {
         shot.inFlight = 1;
     }
 }
 
-void PullTriggers(const Uint8* keys) {
-    Trigger(game.player1.laser, game.player1, keys, SDLK_SPACE);
-    Trigger(game.player2.laser, game.player2, keys, SDLK_LCTRL);
-    Trigger(game.player2.grenade, game.player2, keys, SDLK_LSHIFT);
-    Trigger(game.player1.grenade, game.player1, keys, SDLK_RALT);
+// The order is the keyboard's of old: Player 1's laser, Player 2's laser,
+// Player 2's grenade, Player 1's grenade.
+void PullTriggers(const FrameInput& input) {
+    Trigger(game.player1.laser, game.player1, input.player1.laser);
+    Trigger(game.player2.laser, game.player2, input.player2.laser);
+    Trigger(game.player2.grenade, game.player2, input.player2.grenade);
+    Trigger(game.player1.grenade, game.player1, input.player1.grenade);
 }
 
 static void AttachLaser(PlayerState& owner) {

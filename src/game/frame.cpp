@@ -3,6 +3,7 @@
 #include "game/frame.h"
 
 #include "draw/render.h"
+#include "game/bindings.h"
 #include "game/controls.h"
 #include "game/hits.h"
 #include "game/motion.h"
@@ -14,17 +15,17 @@ void DrainEvents(int* quit) {
         if (event.type == SDL_QUIT) {
             *quit = 1;
         }
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == kQuitKey) {
             *quit = 1;
         }
     }
 }
 
-void RunRules(const Uint8* keys) {
+void RunRules(const FrameInput& input) {
     // controls
-    MovePlayers(keys);
-    MoveCarriedFlag(keys);
-    PullTriggers(keys);
+    MovePlayers(input);
+    MoveCarriedFlag(input);
+    PullTriggers(input);
     AttachRestingProjectiles();
 
     // motion and bounds
@@ -47,7 +48,7 @@ void RunRules(const Uint8* keys) {
     RunBothDeadCountdown();
 }
 
-void RunFrame(const Uint8* keys) {
-    RunRules(keys);
+void RunFrame(const FrameInput& input) {
+    RunRules(input);
     RenderFrame();
 }

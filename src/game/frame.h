@@ -1,16 +1,16 @@
 // One frame of the game: the event drain, the rule steps and the drawing.
 #pragma once
 
-#include <SDL.h>
+#include "game/input.h"
 
 // Consumes every queued event. A window close or an Escape key-down sets
 // *quit; the loop tests it only at its top, so this frame still completes.
 void DrainEvents(int* quit);
 
 // The rule steps of one frame, from the players' moves to the both-dead
-// countdown, on the key state read after the drain.
-void RunRules(const Uint8* keys);
+// countdown, on the input record read after the drain.
+void RunRules(const FrameInput& input);
 
-// The rest of a frame after the key reading: the rules, then the drawing
+// The rest of a frame after the input reading: the rules, then the drawing
 // and the flip.
-void RunFrame(const Uint8* keys);
+void RunFrame(const FrameInput& input);

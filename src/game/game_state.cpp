@@ -3,9 +3,9 @@
 
 GameState game;
 
-void PlacePlayer(PlayerState& player, std::int32_t x, std::int32_t y) {
-    player.x = x;
-    player.y = y;
+void PlacePlayer(PlayerState& player, Point at) {
+    player.x = at.x;
+    player.y = at.y;
     player.corpseX = kParked;
     player.corpseY = kParked;
     player.blastX = kParked;
@@ -14,17 +14,17 @@ void PlacePlayer(PlayerState& player, std::int32_t x, std::int32_t y) {
     player.carryingFlag = 0;
 }
 
-void PlaceEnemy(EnemyState& enemy, std::int32_t x, std::int32_t y) {
-    enemy.x = x;
-    enemy.y = y;
+void PlaceEnemy(EnemyState& enemy, Point at) {
+    enemy.x = at.x;
+    enemy.y = at.y;
     enemy.wreckX = kParked;
     enemy.wreckY = kParked;
     enemy.dx = 1;
     enemy.dy = 1;
 }
 
-static void StartPlayer(PlayerState& player, std::int32_t x, std::int32_t y) {
-    PlacePlayer(player, x, y);
+static void StartPlayer(PlayerState& player, Point at) {
+    PlacePlayer(player, at);
     player.laser.dx = 3;
     player.laser.dy = 3;
     player.laser.inFlight = 0;
@@ -35,17 +35,17 @@ static void StartPlayer(PlayerState& player, std::int32_t x, std::int32_t y) {
     player.bounty = 0;
 }
 
-static void StartEnemy(EnemyState& enemy, std::int32_t x, std::int32_t y) {
-    PlaceEnemy(enemy, x, y);
-    enemy.laser.x = x;
-    enemy.laser.y = y;
+static void StartEnemy(EnemyState& enemy, Point at) {
+    PlaceEnemy(enemy, at);
+    enemy.laser.x = at.x;
+    enemy.laser.y = at.y;
     enemy.laser.dx = 3;
     enemy.laser.dy = 3;
 }
 
 void SetStartValues() {
-    StartPlayer(game.player1, 0, 0);
-    StartPlayer(game.player2, 50, 50);
-    StartEnemy(game.enemy1, 500, 300);
-    StartEnemy(game.enemy2, 600, 400);
+    StartPlayer(game.player1, kPlayer1Start);
+    StartPlayer(game.player2, kPlayer2Start);
+    StartEnemy(game.enemy1, kEnemy1Start);
+    StartEnemy(game.enemy2, kEnemy2Start);
 }

@@ -2,6 +2,8 @@
 // values and the regions the rules share.
 #pragma once
 
+#include "game/geometry.h"
+
 #include <cstdint>
 
 // A laser shot or a grenade. A player's projectile moves by plus its
@@ -45,20 +47,17 @@ struct GameState {
     PlayerState player2;
     EnemyState enemy1;
     EnemyState enemy2;
-    std::int32_t redFlagX = 590;
-    std::int32_t redFlagY = 430;
-    std::int32_t blueFlagX = 0;
-    std::int32_t blueFlagY = 50;
-    std::int32_t homePatchX = 0;
-    std::int32_t homePatchY = 0;
+    std::int32_t redFlagX = kRedFlagStart.x;
+    std::int32_t redFlagY = kRedFlagStart.y;
+    std::int32_t blueFlagX = kBlueFlag.x;
+    std::int32_t blueFlagY = kBlueFlag.y;
+    std::int32_t homePatchX = kHomePatch.x;
+    std::int32_t homePatchY = kHomePatch.y;
     std::int32_t restartCountdown = 100;
 };
 
 // The program-wide game state. Only the rule steps write it.
 extern GameState game;
-
-// A corpse, wreck or blast marker at this x or y lies outside the window.
-constexpr std::int32_t kParked = 700;
 
 constexpr std::int32_t kCountdownStart = 100;
 
@@ -66,22 +65,22 @@ constexpr std::int32_t kCountdownStart = 100;
 // left as they are (0 in a fresh record): the first attachment sets them.
 void SetStartValues();
 
-// Puts a player at (x, y), alive, without corpse, blast or flag; scores and
+// Puts a player at a point, alive, without corpse, blast or flag; scores and
 // shots are left alone. Used at the start and at every new game.
-void PlacePlayer(PlayerState& player, std::int32_t x, std::int32_t y);
+void PlacePlayer(PlayerState& player, Point at);
 
-// Puts an enemy at (x, y), alive and heading down and right, without wreck;
+// Puts an enemy at a point, alive and heading down and right, without wreck;
 // its laser is left alone.
-void PlaceEnemy(EnemyState& enemy, std::int32_t x, std::int32_t y);
+void PlaceEnemy(EnemyState& enemy, Point at);
 
 // The obstacle zone: x >= 175 and y <= 148, tested on a top-left corner.
 inline bool InObstacleZone(std::int32_t x, std::int32_t y) {
-    return x > 174 && y < 149;
+    return x >= kZoneMinX && y <= kZoneMaxY;
 }
 
 // The home corner: red-flag positions with x < 80 and y < 80.
 inline bool InHomeCorner(std::int32_t x, std::int32_t y) {
-    return x < 80 && y < 80;
+    return x < kHomeCornerX && y < kHomeCornerY;
 }
 
 inline bool EnemyAlive(const EnemyState& enemy) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 bool PointInBox(std::int32_t px, std::int32_t py, std::int32_t tx, std::int32_t ty) {
-    return tx < px && px < tx + 32 && ty < py && py < ty + 32;
+    return tx < px && px < tx + kBodySize && ty < py && py < ty + kBodySize;
 }
 
 std::int32_t NextBounty(std::int32_t bounty) {
@@ -80,10 +80,10 @@ void ResolveHits() {
 // The limit is 640 on both axes: a grenade crosses the HUD strip and the
 // area below the window before its flight ends at the bottom.
 static void EndGrenadeFlight(Projectile& grenade) {
-    if (grenade.x > 640) {
+    if (grenade.x > kGrenadeLimit) {
         grenade.inFlight = 0;
     }
-    if (grenade.y > 640) {
+    if (grenade.y > kGrenadeLimit) {
         grenade.inFlight = 0;
     }
 }

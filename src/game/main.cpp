@@ -1,4 +1,5 @@
 // flagrun: the program's entry and its main loop.
+#include "game/bindings.h"
 #include "game/frame.h"
 #include "game/startup.h"
 
@@ -11,8 +12,8 @@ static int GameMain(int /*argc*/, char** /*argv*/) {
     int quit = 0;
     while (!quit) {
         DrainEvents(&quit);
-        const Uint8* keys = SDL_GetKeyState(nullptr);
-        RunFrame(keys);
+        const FrameInput input = ReadFrameInput(SDL_GetKeyState(nullptr));
+        RunFrame(input);
     }
     ShutDown();
     return 0;

@@ -28,10 +28,10 @@ static void ReturnLaserToEnemy(EnemyState& enemy) {
 // The two tests are separate: a laser returned by the first is back at its
 // enemy when the second looks at it.
 static void ReturnPastEdges(EnemyState& enemy) {
-    if (enemy.laser.x < -12 && EnemyAlive(enemy)) {
+    if (enemy.laser.x < kEnemyLaserReturn && EnemyAlive(enemy)) {
         ReturnLaserToEnemy(enemy);
     }
-    if (enemy.laser.y < -12 && EnemyAlive(enemy)) {
+    if (enemy.laser.y < kEnemyLaserReturn && EnemyAlive(enemy)) {
         ReturnLaserToEnemy(enemy);
     }
 }
@@ -48,13 +48,13 @@ static void Bounce(EnemyState& enemy) {
     if (enemy.x == 0) {
         enemy.dx = -enemy.dx;
     }
-    if (enemy.x == 640) {
+    if (enemy.x == kPlayfieldWidth) {
         enemy.dx = -enemy.dx;
     }
     if (enemy.y == 0) {
         enemy.dy = -enemy.dy;
     }
-    if (enemy.y == 480) {
+    if (enemy.y == kPlayfieldHeight) {
         enemy.dy = -enemy.dy;
     }
     if (InObstacleZone(enemy.x, enemy.y)) {
@@ -74,13 +74,13 @@ static void BoundLaser(Projectile& laser) {
     if (laser.x < 0) {
         laser.dx = -laser.dx;
     }
-    if (laser.x > 640) {
+    if (laser.x > kPlayfieldWidth) {
         laser.inFlight = 0;
     }
     if (laser.y < 0) {
         laser.dy = -laser.dy;
     }
-    if (laser.y > 480) {
+    if (laser.y > kPlayfieldHeight) {
         laser.inFlight = 0;
     }
     if (InObstacleZone(laser.x, laser.y)) {
@@ -99,13 +99,13 @@ static void Limit(PlayerState& player) {
     if (player.x < 0) {
         player.x += 2;
     }
-    if (player.x > 618) {
+    if (player.x > kPlayerMaxX) {
         player.x -= 2;
     }
     if (player.y < 0) {
         player.y += 2;
     }
-    if (player.y > 448) {
+    if (player.y > kPlayerMaxY) {
         player.y -= 2;
     }
     if (InObstacleZone(player.x, player.y)) {

@@ -1,18 +1,10 @@
 // The two countdowns and the new-game reset.
 #include "game/restart.h"
 
-#include "draw/images.h"
-#include "font/text.h"
+#include "draw/background.h"
+#include "draw/countdown.h"
 #include "game/arith.h"
 #include "game/game_state.h"
-
-// The countdown text is drawn straight onto the screen, over its eraser,
-// before the frame's sprites; the hud eraser drawn later leaves it alone.
-static void ShowCountdown() {
-    DrawImage(images.countdownEraser, 300, 440);
-    DrawText(screen, hudFont, 300, 440, "New game in %d", game.restartCountdown);
-    DrawText(screen, hudFont, 410, 440, "seconds");
-}
 
 void RunCaptureCountdown() {
     if (!InHomeCorner(game.redFlagX, game.redFlagY)) {
@@ -21,7 +13,7 @@ void RunCaptureCountdown() {
     // Dead and living players alike earn a point per frame of the capture.
     game.player1.exp = SaturatingAdd(game.player1.exp, 1);
     game.player2.exp = SaturatingAdd(game.player2.exp, 1);
-    ShowCountdown();
+    DrawCountdown(game.restartCountdown);
     game.restartCountdown -= 1;
 }
 
@@ -32,12 +24,13 @@ void StartNewGameWhenDue() {
     if (game.restartCountdown > 0) {
         return;
     }
-    PlacePlayer(game.player1, 1, 1);
-    PlacePlayer(game.player2, 50, 50);
-    PlaceEnemy(game.enemy1, 500, 300);
-    PlaceEnemy(game.enemy2, 600, 400);
-    game.redFlagX = 590;
-    game.redFlagY = 430;
+    // Player 1 comes back at (1, 1), not at his first start (0, 0): on purpose.
+    PlacePlayer(game.player1, kPlayer1Restart);
+    PlacePlayer(game.player2, kPlayer2Start);
+    PlaceEnemy(game.enemy1, kEnemy1Start);
+    PlaceEnemy(game.enemy2, kEnemy2Start);
+    game.redFlagX = kRedFlagStart.x;
+    game.redFlagY = kRedFlagStart.y;
     game.restartCountdown = kCountdownStart;
     DrawBackground();
 }
@@ -46,6 +39,6 @@ void RunBothDeadCountdown() {
     if (game.player1.dead != 1 || game.player2.dead != 1) {
         return;
     }
-    ShowCountdown();
+    DrawCountdown(game.restartCountdown);
     game.restartCountdown -= 1;
 }

@@ -4,6 +4,7 @@
 #include "draw/images.h"
 #include "font/font.h"
 #include "game/game_state.h"
+#include "game/geometry.h"
 
 #include <SDL.h>
 
@@ -39,8 +40,11 @@ void StartUp() {
     std::atexit(SDL_Quit);
     SetIcon();
     RequestVsync();
-    screen = SDL_SetVideoMode(640, 530, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    screen =
+        SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (screen == nullptr) {
+        // The message names 640x480, the playfield, though the window is
+        // 640x530: the text is the game's own and stays as it is.
         std::printf("Unable to set 640x480 video: %s\n", SDL_GetError());
         std::exit(1);
     }

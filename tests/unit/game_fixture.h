@@ -4,25 +4,26 @@
 
 #include "draw/render.h"
 #include "font/font.h"
+#include "game/bindings.h"
 #include "game/frame.h"
 #include "game/game_state.h"
 #include "sdl_fixture.h"
 
+#include "draw/sprite_table.h"
+
 #include <array>
 #include <initializer_list>
 
-// A key state as SDL_GetKeyState gives it: one byte per key symbol.
-struct KeyState {
-    std::array<Uint8, SDLK_LAST> down{};
-    const Uint8* data() const { return down.data(); }
-};
+using KeyState = FrameInput;
 
-inline KeyState Keys(std::initializer_list<SDLKey> held = {}) {
-    KeyState keys;
+// The input record of a keyboard with these keys held, through the game's
+// own bindings.
+inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
+    std::array<Uint8, SDLK_LAST> down{};
     for (SDLKey key : held) {
-        keys.down[key] = 1;
+        down[key] = 1;
     }
-    return keys;
+    return ReadFrameInput(down.data());
 }
 
 class GameTest : public ScreenTest {
@@ -46,8 +47,8 @@ class GameTest : public ScreenTest {
             }
         }
         plainFont = hudFont = nullptr;
-        for (SDL_Surface* ImageSet::*slot : kImageSlots) {
-            SDL_FreeSurface(images.*slot);
+        for (const SpriteSlot& sprite : kSpriteSlots) {
+            SDL_FreeSurface(images.*sprite.slot);
         }
         images = ImageSet{};
         ScreenTest::TearDown();
@@ -56,7 +57,7 @@ class GameTest : public ScreenTest {
     // Runs whole frames (rules, drawing and flip) with the given keys held.
     void RunFrames(int count, const KeyState& keys = Keys()) {
         for (int i = 0; i < count; ++i) {
-            RunFrame(keys.data());
+            RunFrame(keys);
         }
     }
 };

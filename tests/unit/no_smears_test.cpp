@@ -52,7 +52,7 @@ TEST_F(NoSmearsTest, LongGameLeavesOnlySentBackShots) {
             for (const auto& [shot, image] : kShots) {
                 shotsBefore.push_back(*shot);
             }
-            RunFrame(keys.data());
+            RunFrame(keys);
             // A shot that moved more than its margin in one frame was sent
             // back: where it was last drawn stays on screen.
             for (std::size_t s = 0; s < std::size(kShots); ++s) {

@@ -1,5 +1,6 @@
 // The blits and the sprite pass, checked pixel by pixel on the real screen.
 #include "draw/render.h"
+#include "draw/sprite_table.h"
 #include "game/game_state.h"
 #include "sdl_fixture.h"
 
@@ -169,11 +170,13 @@ TEST_F(RenderTest, ImageFilesLoadIntoSlotsOfTheirOwn) {
     for (bool missing : {false, true}) {
         std::filesystem::current_path(missing ? std::filesystem::path(pattern) : home);
         LoadImages();
-        for (std::size_t i = 0; i < std::size(kImageSlots); ++i) {
+        for (std::size_t i = 0; i < kSpriteSlotCount; ++i) {
             const bool enemyBody = i == 3 || i == 4;
-            EXPECT_EQ(images.*kImageSlots[i] == nullptr, missing && enemyBody) << "slot " << i;
-            for (std::size_t j = 0; j < i && images.*kImageSlots[i] != nullptr; ++j) {
-                EXPECT_NE(images.*kImageSlots[i], images.*kImageSlots[j]) << j << "," << i;
+            EXPECT_EQ(images.*kSpriteSlots[i].slot == nullptr, missing && enemyBody)
+                << "slot " << i;
+            for (std::size_t j = 0; j < i && images.*kSpriteSlots[i].slot != nullptr; ++j) {
+                EXPECT_NE(images.*kSpriteSlots[i].slot, images.*kSpriteSlots[j].slot)
+                    << j << "," << i;
             }
         }
         if (missing) {
@@ -183,8 +186,8 @@ TEST_F(RenderTest, ImageFilesLoadIntoSlotsOfTheirOwn) {
             EXPECT_EQ(PixelAt(screen, 516, 316), PixelAt(screen, 400, 250)); // no enemy
             EXPECT_NE(PixelAt(screen, 16, 16), PixelAt(screen, 400, 250));   // player 1
         }
-        for (SDL_Surface* ImageSet::*slot : kImageSlots) {
-            SDL_FreeSurface(images.*slot);
+        for (const SpriteSlot& sprite : kSpriteSlots) {
+            SDL_FreeSurface(images.*sprite.slot);
         }
         images = ImageSet{};
     }

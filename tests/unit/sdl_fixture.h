@@ -9,18 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-// Every slot of the image set, in loading order.
-inline constexpr SDL_Surface* ImageSet::*kImageSlots[] = {
-    &ImageSet::background,      &ImageSet::player1Body,      &ImageSet::player2Body,
-    &ImageSet::enemy1Body,      &ImageSet::enemy2Body,       &ImageSet::blueFlag,
-    &ImageSet::redFlag,         &ImageSet::player1Laser,     &ImageSet::player2Laser,
-    &ImageSet::enemy1Laser,     &ImageSet::enemy2Laser,      &ImageSet::player1Corpse,
-    &ImageSet::player2Corpse,   &ImageSet::enemy1Wreck,      &ImageSet::enemy2Wreck,
-    &ImageSet::roadblock,       &ImageSet::player1Grenade,   &ImageSet::player2Grenade,
-    &ImageSet::player1Blast,    &ImageSet::player2Blast,     &ImageSet::hudEraser,
-    &ImageSet::countdownEraser, &ImageSet::player1TagEraser, &ImageSet::player2TagEraser,
-};
-
 // Opens the video mode the game opens and points `screen` at it. Every test
 // of this fixture starts from a fresh SDL and an all-zero screen.
 class ScreenTest : public ::testing::Test {

@@ -10,6 +10,8 @@
 #include "png_writer.h"
 #include "sprites.h"
 
+#include "game/geometry.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -20,16 +22,8 @@ namespace {
 // labels and the countdown fit the room the layout gives them.
 constexpr int kHudPixelSize = 12;
 
-// Where the game draws its texts, and the glyph cell height.
-constexpr int kHudEraserX = 1;
-constexpr int kHudEraserY = 430;
-constexpr int kExpLabelX = 1;
-constexpr int kExpValueX = 110;
-constexpr int kExpLastLineY = 500;
-constexpr int kCountdownX = 300;
-constexpr int kSecondsX = 410;
-constexpr int kTagValueOffset = 32;
-constexpr int kTagSlack = 2; // how far a tag may move between two frames
+// How far a tag may move between two frames.
+constexpr int kTagSlack = 2;
 
 struct EraserSizes {
     int hudWidth = 0;
@@ -45,22 +39,22 @@ bool SizeErasers(const FontSheet& font, EraserSizes& sizes) {
     const int value = WidestIntAdvance(font) + kExtraColumns;
     const int labelEnd =
         kExpLabelX + std::max(TextReach(font, "Player1 Exp:"), TextReach(font, "Player2 Exp:"));
-    const int countdownEnd = kCountdownX + TextReach(font, "New game in 100");
+    const int countdownEnd = kCountdownText.x + TextReach(font, "New game in 100");
     const int tagLabel = TextReach(font, "Bty:");
-    if (labelEnd > kExpValueX || countdownEnd > kSecondsX || tagLabel > kTagValueOffset) {
+    if (labelEnd > kExpValueX || countdownEnd > kSecondsX || tagLabel > kTagValueOffsetX) {
         std::fprintf(stderr, "flagrun-assetgen: the HUD font is too wide for the layout\n");
         return false;
     }
     // The experience eraser must stop short of the countdown at x 300.
     const int expRight = kExpValueX + value;
     const int countdownRight = kSecondsX + TextReach(font, "seconds");
-    sizes.hudWidth = std::max(expRight - kHudEraserX, countdownRight - kCountdownX);
-    sizes.hudHeight = kExpLastLineY + kCellSize - kHudEraserY;
-    if (kHudEraserX + sizes.hudWidth > kCountdownX) {
+    sizes.hudWidth = std::max(expRight - kHudEraser.x, countdownRight - kCountdownText.x);
+    sizes.hudHeight = kExpLine2Y + kCellSize - kHudEraser.y;
+    if (kHudEraser.x + sizes.hudWidth > kCountdownText.x) {
         std::fprintf(stderr, "flagrun-assetgen: the HUD eraser would hide the countdown\n");
         return false;
     }
-    sizes.tagWidth = kTagValueOffset + value + kTagSlack;
+    sizes.tagWidth = kTagValueOffsetX + value + kTagSlack;
     sizes.tagHeight = kCellSize + kTagSlack;
     return true;
 }

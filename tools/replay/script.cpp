@@ -1,6 +1,8 @@
 // Parsing of the replay script.
 #include "script.h"
 
+#include "game/bindings.h"
+
 #include <charconv>
 #include <limits>
 
@@ -28,15 +30,6 @@ static std::string Quoted(std::string_view word) {
     text.append(word);
     text += '\'';
     return text;
-}
-
-int FindScriptKey(std::string_view name) {
-    for (std::size_t i = 0; i < kScriptKeyCount; ++i) {
-        if (kScriptKeys[i].name == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
 }
 
 // The count must be all decimal digits and fit a signed 32-bit frame count;
@@ -87,7 +80,7 @@ LineKind ParseScriptLine(std::string_view line, Instruction* instruction, std::s
             parsed.escape = true;
             continue;
         }
-        const int key = FindScriptKey(word);
+        const int key = FindBinding(word);
         if (key < 0) {
             *problem = "unknown key " + Quoted(word);
             return LineKind::kError;

@@ -4,30 +4,14 @@
 // anything has run.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The keys the game reads, by their script names. Bit i of an instruction's
-// key mask stands for kScriptKeys[i].
-struct ScriptKey {
-    std::string_view name;
-    SDLKey key;
-};
-
-inline constexpr ScriptKey kScriptKeys[] = {
-    {"up", SDLK_UP},       {"down", SDLK_DOWN},   {"left", SDLK_LEFT},     {"right", SDLK_RIGHT},
-    {"w", SDLK_w},         {"a", SDLK_a},         {"s", SDLK_s},           {"d", SDLK_d},
-    {"space", SDLK_SPACE}, {"lctrl", SDLK_LCTRL}, {"lshift", SDLK_LSHIFT}, {"ralt", SDLK_RALT},
-};
-
-inline constexpr std::size_t kScriptKeyCount = sizeof(kScriptKeys) / sizeof(kScriptKeys[0]);
-
-// `count` consecutive frames with exactly the keys of `keyMask` held. With
+// `count` consecutive frames with exactly the keys of `keyMask` held, bit i
+// standing for the key binding kKeyBindings[i] under its name. With
 // `escape`, an Escape key-down is queued before the first of those frames.
 struct Instruction {
     std::int32_t count = 0;
@@ -49,6 +33,3 @@ struct ScriptError {
 
 // Parses a whole script into *instructions, stopping at the first bad line.
 bool ParseScript(std::string_view text, std::vector<Instruction>* instructions, ScriptError* error);
-
-// The number of the key called `name` in kScriptKeys, or -1.
-int FindScriptKey(std::string_view name);
