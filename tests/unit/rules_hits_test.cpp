@@ -27,14 +27,6 @@ void ArmTheField() {
     SendAllShotsAway();
 }
 
-PlayerState& Player(int number) {
-    return number == 1 ? game.player1 : game.player2;
-}
-
-EnemyState& Enemy(int number) {
-    return number == 1 ? game.enemy1 : game.enemy2;
-}
-
 struct HitBoxCase {
     const char* name;
     Point laser; // Player 1's, against enemy 1 at (300, 200)
@@ -65,185 +57,113 @@ TEST_F(HitsTest, PointHitsOnlyStrictlyInsideTheBox) {
     }
 }
 
-struct KillCase {
+// The players' shots in the order of the hit tests. A grenade kill leaves a
+// blast at the enemy's place.
+struct ShotCase {
     const char* name;
-    int shooter;
+    int owner;
     Projectile PlayerState::*weapon;
-    int target;
-    int inFlight = 1;
-    bool shooterDead = false;
-    std::int32_t exp; // the shooter's, after the kill
-    Point blast;      // the shooter's, after the kill
+    std::int32_t killExp; // a first kill's worth
 };
 
-const KillCase kKillCases[] = {
-    {.name = "Player 1's laser takes enemy 1",
-     .shooter = 1,
-     .weapon = &PlayerState::laser,
-     .target = 1,
-     .exp = 23,
-     .blast = kParkedPoint},
-    {.name = "Player 1's laser takes enemy 2",
-     .shooter = 1,
-     .weapon = &PlayerState::laser,
-     .target = 2,
-     .exp = 23,
-     .blast = kParkedPoint},
-    {.name = "Player 2's laser takes enemy 1",
-     .shooter = 2,
-     .weapon = &PlayerState::laser,
-     .target = 1,
-     .exp = 23,
-     .blast = kParkedPoint},
-    {.name = "Player 1's grenade takes enemy 1 and leaves a blast there",
-     .shooter = 1,
-     .weapon = &PlayerState::grenade,
-     .target = 1,
-     .exp = 43,
-     .blast = kEnemy1At},
-    {.name = "Player 2's grenade takes enemy 2 and leaves a blast there",
-     .shooter = 2,
-     .weapon = &PlayerState::grenade,
-     .target = 2,
-     .exp = 43,
-     .blast = kEnemy2At},
-    {.name = "a resting laser kills like one in flight",
-     .shooter = 2,
-     .weapon = &PlayerState::laser,
-     .target = 2,
-     .inFlight = 0,
-     .exp = 23,
-     .blast = kParkedPoint},
-    {.name = "a dead owner's grenade still scores",
-     .shooter = 1,
-     .weapon = &PlayerState::grenade,
-     .target = 2,
-     .shooterDead = true,
-     .exp = 43,
-     .blast = kEnemy2At},
+const ShotCase kShotsInOrder[] = {
+    {.name = "Player 1's laser", .owner = 1, .weapon = &PlayerState::laser, .killExp = 23},
+    {.name = "Player 2's laser", .owner = 2, .weapon = &PlayerState::laser, .killExp = 23},
+    {.name = "Player 1's grenade", .owner = 1, .weapon = &PlayerState::grenade, .killExp = 43},
+    {.name = "Player 2's grenade", .owner = 2, .weapon = &PlayerState::grenade, .killExp = 43},
+};
+
+bool IsGrenade(const ShotCase& shot) {
+    return shot.weapon == &PlayerState::grenade;
+}
+
+// Neither the shot's flight nor its owner's death matters.
+struct KillerState {
+    const char* name;
+    int inFlight;
+    int ownerDead;
+};
+
+const KillerState kKillerStates[] = {
+    {.name = "in flight", .inFlight = 1, .ownerDead = 0},
+    {.name = "resting", .inFlight = 0, .ownerDead = 0},
+    {.name = "its owner dead", .inFlight = 1, .ownerDead = 1},
 };
 
 TEST_F(HitsTest, KillStopsTheEnemyLeavesAWreckAndScoresForTheShooter) {
-    for (const KillCase& c : kKillCases) {
-        SCOPED_TRACE(c.name);
-        StartRun();
-        ArmTheField();
-        PlayerState& shooter = Player(c.shooter);
-        PlayerState& other = Player(3 - c.shooter);
-        EnemyState& target = Enemy(c.target);
-        EnemyState& spared = Enemy(3 - c.target);
-        Projectile& shot = shooter.*c.weapon;
-        const Point hitPoint = c.target == 1 ? kInEnemy1 : kInEnemy2;
-        PutAt(shot, hitPoint);
-        shot.inFlight = c.inFlight;
-        shooter.dead = c.shooterDead;
-        ResolveHits();
-        EXPECT_EQ(target.dx, 0);
-        EXPECT_EQ(target.dy, 0);
-        EXPECT_EQ(WreckOf(target), PositionOf(target));
-        EXPECT_EQ(spared.dx, 1);
-        EXPECT_EQ(WreckOf(spared), kParkedPoint);
-        EXPECT_EQ(PositionOf(shot), hitPoint);
-        EXPECT_EQ(shot.inFlight, 0);
-        EXPECT_EQ(shooter.exp, c.exp);
-        EXPECT_EQ(shooter.bounty, 3);
-        EXPECT_EQ(BlastOf(shooter), c.blast);
-        EXPECT_EQ(other.exp, 0);
-        EXPECT_EQ(BlastOf(other), kParkedPoint);
+    for (const ShotCase& c : kShotsInOrder) {
+        for (int target : {1, 2}) {
+            for (const KillerState& state : kKillerStates) {
+                SCOPED_TRACE(testing::Message()
+                             << c.name << " " << state.name << " takes enemy " << target);
+                StartRun();
+                ArmTheField();
+                PlayerState& shooter = Player(c.owner);
+                const PlayerState& other = Player(3 - c.owner);
+                const EnemyState& enemy = Enemy(target);
+                const EnemyState& spared = Enemy(3 - target);
+                Projectile& shot = shooter.*c.weapon;
+                const Point hitPoint = target == 1 ? kInEnemy1 : kInEnemy2;
+                PutAt(shot, hitPoint);
+                shot.inFlight = state.inFlight;
+                shooter.dead = state.ownerDead;
+                ResolveHits();
+                EXPECT_EQ(enemy.dx, 0);
+                EXPECT_EQ(enemy.dy, 0);
+                EXPECT_EQ(WreckOf(enemy), PositionOf(enemy));
+                EXPECT_EQ(spared.dx, 1);
+                EXPECT_EQ(WreckOf(spared), kParkedPoint);
+                EXPECT_EQ(PositionOf(shot), hitPoint);
+                EXPECT_EQ(shot.inFlight, 0);
+                EXPECT_EQ(shooter.exp, c.killExp);
+                EXPECT_EQ(shooter.bounty, 3);
+                EXPECT_EQ(BlastOf(shooter), IsGrenade(c) ? PositionOf(enemy) : kParkedPoint);
+                EXPECT_EQ(other.exp, 0);
+                EXPECT_EQ(BlastOf(other), kParkedPoint);
+            }
+        }
     }
 }
 
-// Which shots stand at (310, 215), inside enemy 1's box; the others fly far
-// away.
-struct Shots {
-    bool laser1 = false;
-    bool laser2 = false;
-    bool grenade1 = false;
-    bool grenade2 = false;
-};
-
-struct OrderCase {
-    const char* name;
-    Shots inBox;
-    bool enemy2Overlaps = false; // enemy 2 at (290, 190): the point is in both boxes
-    int scorer;
-    std::int32_t exp;
-    std::int32_t bounty;
-    Point blast;
-};
-
-const OrderCase kOrderCases[] = {
-    {.name = "lasers before grenades, Player 1's first",
-     .inBox = {.laser1 = true, .laser2 = true, .grenade1 = true, .grenade2 = true},
-     .scorer = 1,
-     .exp = 23,
-     .bounty = 3,
-     .blast = kParkedPoint},
-    {.name = "then Player 2's laser",
-     .inBox = {.laser2 = true, .grenade1 = true, .grenade2 = true},
-     .scorer = 2,
-     .exp = 23,
-     .bounty = 3,
-     .blast = kParkedPoint},
-    {.name = "then Player 1's grenade",
-     .inBox = {.grenade1 = true, .grenade2 = true},
-     .scorer = 1,
-     .exp = 43,
-     .bounty = 3,
-     .blast = kEnemy1At},
-    {.name = "Player 2's grenade last",
-     .inBox = {.grenade2 = true},
-     .scorer = 2,
-     .exp = 43,
-     .bounty = 3,
-     .blast = kEnemy1At},
-    {.name = "one laser in both boxes takes both enemies",
-     .inBox = {.laser1 = true},
-     .enemy2Overlaps = true,
-     .scorer = 1,
-     .exp = 23 + 32,
-     .bounty = 12,
-     .blast = kParkedPoint},
-    {.name = "one grenade in both boxes: the blast marks enemy 2",
-     .inBox = {.grenade2 = true},
-     .enemy2Overlaps = true,
-     .scorer = 2,
-     .exp = 43 + 52,
-     .bounty = 12,
-     .blast = {290, 190}},
-};
-
+// All shots from the n-th in the order on stand in enemy 1's box: the n-th
+// takes it, and the later ones fly on.
 TEST_F(HitsTest, FirstShotInTheOrderTakesTheEnemy) {
-    for (const OrderCase& c : kOrderCases) {
+    for (std::size_t first = 0; first < std::size(kShotsInOrder); ++first) {
+        const ShotCase& c = kShotsInOrder[first];
         SCOPED_TRACE(c.name);
         StartRun();
         ArmTheField();
-        if (c.enemy2Overlaps) {
-            PutAt(game.enemy2, {290, 190});
-        }
-        if (c.inBox.laser1) {
-            PutAt(game.player1.laser, kInEnemy1);
-        }
-        if (c.inBox.laser2) {
-            PutAt(game.player2.laser, kInEnemy1);
-        }
-        if (c.inBox.grenade1) {
-            PutAt(game.player1.grenade, kInEnemy1);
-        }
-        if (c.inBox.grenade2) {
-            PutAt(game.player2.grenade, kInEnemy1);
+        for (std::size_t later = first; later < std::size(kShotsInOrder); ++later) {
+            const ShotCase& shot = kShotsInOrder[later];
+            PutAt(Player(shot.owner).*shot.weapon, kInEnemy1);
         }
         ResolveHits();
-        const PlayerState& scorer = Player(c.scorer);
-        const PlayerState& other = Player(3 - c.scorer);
         EXPECT_EQ(game.enemy1.dx, 0);
-        EXPECT_EQ(game.enemy2.dx == 0, c.enemy2Overlaps);
-        EXPECT_EQ(scorer.exp, c.exp);
-        EXPECT_EQ(scorer.bounty, c.bounty);
-        EXPECT_EQ(BlastOf(scorer), c.blast);
-        EXPECT_EQ(other.exp, 0);
-        EXPECT_EQ(other.bounty, 0);
-        EXPECT_EQ(BlastOf(other), kParkedPoint);
+        EXPECT_EQ(Player(c.owner).exp, c.killExp);
+        EXPECT_EQ(Player(3 - c.owner).exp, 0);
+        for (std::size_t later = first + 1; later < std::size(kShotsInOrder); ++later) {
+            const ShotCase& shot = kShotsInOrder[later];
+            EXPECT_EQ((Player(shot.owner).*shot.weapon).inFlight, 1) << shot.name;
+        }
+    }
+}
+
+// Enemy 2 stands at (290, 190), so the point (310, 215) lies in both boxes:
+// one shot takes both enemies and scores twice; a blast marks enemy 2.
+TEST_F(HitsTest, OneShotInBothBoxesTakesBothEnemies) {
+    for (const ShotCase& c : kShotsInOrder) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        ArmTheField();
+        PutAt(game.enemy2, {290, 190});
+        PutAt(Player(c.owner).*c.weapon, kInEnemy1);
+        ResolveHits();
+        const PlayerState& shooter = Player(c.owner);
+        EXPECT_EQ(game.enemy1.dx, 0);
+        EXPECT_EQ(game.enemy2.dx, 0);
+        EXPECT_EQ(shooter.bounty, 12);
+        EXPECT_EQ(shooter.exp, IsGrenade(c) ? 43 + 52 : 23 + 32);
+        EXPECT_EQ(BlastOf(shooter), IsGrenade(c) ? (Point{290, 190}) : kParkedPoint);
     }
 }
 
@@ -309,56 +229,37 @@ struct PlayerHitCase {
     const char* name;
     int shooter;
     Point laser;
-    Point player2At;
+    Point player2At = {60, 40};
     bool player1Dead = false;
     bool wreck = false; // the shooter is destroyed
-    bool player1Hit;
-    bool player2Hit;
+    bool hits1 = false;
+    bool hits2 = false;
 };
 
 const PlayerHitCase kPlayerHitCases[] = {
-    {.name = "enemy 1's laser hits Player 1",
-     .shooter = 1,
-     .laser = {130, 350},
-     .player2At = {60, 40},
-     .player1Hit = true,
-     .player2Hit = false},
-    {.name = "enemy 2's laser hits Player 2",
-     .shooter = 2,
-     .laser = {70, 50},
-     .player2At = {60, 40},
-     .player1Hit = false,
-     .player2Hit = true},
-    {.name = "a laser on the player's corner misses",
-     .shooter = 1,
-     .laser = {120, 340},
-     .player2At = {60, 40},
-     .player1Hit = false,
-     .player2Hit = false},
+    {.name = "enemy 1's laser hits Player 1", .shooter = 1, .laser = {130, 350}, .hits1 = true},
+    {.name = "enemy 2's laser hits Player 2", .shooter = 2, .laser = {70, 50}, .hits2 = true},
+    {.name = "a laser on the player's corner misses", .shooter = 1, .laser = {120, 340}},
     {.name = "a dead player is hit again where he lies now",
      .shooter = 2,
      .laser = {150, 365},
-     .player2At = {60, 40},
      .player1Dead = true,
-     .player1Hit = true,
-     .player2Hit = false},
+     .hits1 = true},
     {.name = "a wreck's laser still kills and goes back to the wreck",
      .shooter = 1,
      .laser = {130, 350},
-     .player2At = {60, 40},
      .wreck = true,
-     .player1Hit = true,
-     .player2Hit = false},
+     .hits1 = true},
     {.name = "back on its enemy inside Player 2's box, one laser kills both",
      .shooter = 1,
      .laser = {130, 350},
      .player2At = {440, 250},
-     .player1Hit = true,
-     .player2Hit = true},
+     .hits1 = true,
+     .hits2 = true},
 };
 
 // A hit player is dead with his corpse where he stands and no bounty; his
-// exp stays. A player not hit keeps all of it.
+// exp stays. A player not hit keeps all of it, his old corpse at (40, 20).
 void ExpectHitOrSpared(const PlayerState& player, bool hit, bool wasDead, std::int32_t exp,
                        std::int32_t bounty) {
     EXPECT_EQ(player.dead, hit || wasDead);
@@ -368,8 +269,6 @@ void ExpectHitOrSpared(const PlayerState& player, bool hit, bool wasDead, std::i
 }
 
 TEST_F(HitsTest, EnemyLaserKillsAPlayerWipesHisBountyAndGoesBack) {
-    constexpr Point enemy1At = {450, 260};
-    constexpr Point enemy2At = {530, 410};
     for (const PlayerHitCase& c : kPlayerHitCases) {
         SCOPED_TRACE(c.name);
         StartRun();
@@ -378,7 +277,7 @@ TEST_F(HitsTest, EnemyLaserKillsAPlayerWipesHisBountyAndGoesBack) {
         PutAt(p1, {120, 340});
         PutAt(p2, c.player2At);
         for (PlayerState* player : {&p1, &p2}) {
-            player->corpseX = 40; // from an earlier death, or a stale value
+            player->corpseX = 40;
             player->corpseY = 20;
         }
         p1.exp = 75;
@@ -386,8 +285,8 @@ TEST_F(HitsTest, EnemyLaserKillsAPlayerWipesHisBountyAndGoesBack) {
         p1.dead = c.player1Dead;
         p2.exp = 30;
         p2.bounty = 3;
-        PutAt(game.enemy1, enemy1At);
-        PutAt(game.enemy2, enemy2At);
+        PutAt(game.enemy1, {450, 260});
+        PutAt(game.enemy2, {530, 410});
         EnemyState& shooter = Enemy(c.shooter);
         PutAt(shooter.laser, c.laser);
         if (c.wreck) {
@@ -395,10 +294,10 @@ TEST_F(HitsTest, EnemyLaserKillsAPlayerWipesHisBountyAndGoesBack) {
             shooter.dy = 0;
         }
         ResolveHits();
-        ExpectHitOrSpared(p1, c.player1Hit, c.player1Dead, 75, 12);
-        ExpectHitOrSpared(p2, c.player2Hit, false, 30, 3);
-        const bool anyHit = c.player1Hit || c.player2Hit;
-        EXPECT_EQ(PositionOf(shooter.laser), anyHit ? PositionOf(shooter) : c.laser);
+        ExpectHitOrSpared(p1, c.hits1, c.player1Dead, 75, 12);
+        ExpectHitOrSpared(p2, c.hits2, false, 30, 3);
+        const bool hitSomebody = c.hits1 || c.hits2;
+        EXPECT_EQ(PositionOf(shooter.laser), hitSomebody ? PositionOf(shooter) : c.laser);
         EXPECT_EQ(shooter.laser.dx, 3);
         EXPECT_EQ(shooter.laser.dy, 3);
     }

@@ -44,36 +44,25 @@ TEST_F(MotionTest, Enemy1EntersTheZoneInFrame4795AndEnemy2Leads100Frames) {
     EXPECT_EQ(PositionOf(game.enemy1), (Point{174, 146}));
 }
 
+// Both enemies stand at the point where this frame's motion brought them.
 struct BounceCase {
     const char* name;
-    Point at; // where this frame's motion brought enemy 1
-    int dx;
-    int dy;
-    int dxAfter;
-    int dyAfter;
+    Point at;
+    Point velocity; // (dx, dy) before and after the bounces
+    Point after;
 };
 
 const BounceCase kBounceCases[] = {
-    {.name = "turns at x 0", .at = {0, 300}, .dx = -1, .dy = 1, .dxAfter = 1, .dyAfter = 1},
-    {.name = "turns at x 640", .at = {640, 300}, .dx = 1, .dy = 1, .dxAfter = -1, .dyAfter = 1},
-    {.name = "turns at y 0", .at = {100, 0}, .dx = 1, .dy = -1, .dxAfter = 1, .dyAfter = 1},
-    {.name = "turns at y 480", .at = {300, 480}, .dx = 1, .dy = 1, .dxAfter = 1, .dyAfter = -1},
-    {.name = "no turn a pixel short",
-     .at = {639, 479},
-     .dx = 1,
-     .dy = 1,
-     .dxAfter = 1,
-     .dyAfter = 1},
-    {.name = "turns in the zone", .at = {175, 148}, .dx = 1, .dy = 1, .dxAfter = 1, .dyAfter = -1},
-    {.name = "left of the zone", .at = {174, 148}, .dx = 1, .dy = 1, .dxAfter = 1, .dyAfter = 1},
-    {.name = "below the zone", .at = {175, 149}, .dx = 1, .dy = -1, .dxAfter = 1, .dyAfter = -1},
-    {.name = "y 0 in the zone: two turns",
-     .at = {300, 0},
-     .dx = 1,
-     .dy = -1,
-     .dxAfter = 1,
-     .dyAfter = -1},
-    {.name = "a wreck stays still", .at = {0, 480}, .dx = 0, .dy = 0, .dxAfter = 0, .dyAfter = 0},
+    {.name = "turns at x 0", .at = {0, 300}, .velocity = {-1, 1}, .after = {1, 1}},
+    {.name = "turns at x 640", .at = {640, 300}, .velocity = {1, 1}, .after = {-1, 1}},
+    {.name = "turns at y 0", .at = {100, 0}, .velocity = {1, -1}, .after = {1, 1}},
+    {.name = "turns at y 480", .at = {300, 480}, .velocity = {1, 1}, .after = {1, -1}},
+    {.name = "no turn a pixel short", .at = {639, 479}, .velocity = {1, 1}, .after = {1, 1}},
+    {.name = "turns in the zone", .at = {175, 148}, .velocity = {1, 1}, .after = {1, -1}},
+    {.name = "left of the zone", .at = {174, 148}, .velocity = {1, 1}, .after = {1, 1}},
+    {.name = "below the zone", .at = {175, 149}, .velocity = {1, -1}, .after = {1, -1}},
+    {.name = "y 0 in the zone: two turns", .at = {300, 0}, .velocity = {1, -1}, .after = {1, -1}},
+    {.name = "a wreck stays still", .at = {0, 480}, .velocity = {0, 0}, .after = {0, 0}},
 };
 
 TEST_F(MotionTest, EnemiesTurnExactlyAtTheEdgesAndInTheZone) {
@@ -81,14 +70,14 @@ TEST_F(MotionTest, EnemiesTurnExactlyAtTheEdgesAndInTheZone) {
         SCOPED_TRACE(c.name);
         for (EnemyState* enemy : {&game.enemy1, &game.enemy2}) {
             PutAt(*enemy, c.at);
-            enemy->dx = c.dx;
-            enemy->dy = c.dy;
+            enemy->dx = c.velocity.x;
+            enemy->dy = c.velocity.y;
         }
         BounceEnemies();
         for (const EnemyState* enemy : {&game.enemy1, &game.enemy2}) {
             EXPECT_EQ(PositionOf(*enemy), c.at);
-            EXPECT_EQ(enemy->dx, c.dxAfter);
-            EXPECT_EQ(enemy->dy, c.dyAfter);
+            EXPECT_EQ(enemy->dx, c.after.x);
+            EXPECT_EQ(enemy->dy, c.after.y);
         }
     }
 }
@@ -99,22 +88,19 @@ struct EnemyLaserCase {
     const char* name;
     Point laser;
     bool wrecks = false;
-    bool returns;
+    bool returns = false;
 };
 
 const EnemyLaserCase kEnemyLaserCases[] = {
-    {.name = "at x -12 it stays", .laser = {-12, 200}, .returns = false},
+    {.name = "at x -12 it stays", .laser = {-12, 200}},
     {.name = "at x -13 it returns", .laser = {-13, 200}, .returns = true},
-    {.name = "at y -12 it stays", .laser = {100, -12}, .returns = false},
+    {.name = "at y -12 it stays", .laser = {100, -12}},
     {.name = "at y -13 it returns", .laser = {100, -13}, .returns = true},
-    {.name = "a wreck's laser past the edge flies on",
-     .laser = {-13, 200},
-     .wrecks = true,
-     .returns = false},
+    {.name = "a wreck's laser past the edge flies on", .laser = {-13, 200}, .wrecks = true},
     {.name = "in the zone it returns", .laser = {175, 148}, .returns = true},
-    {.name = "left of the zone it stays", .laser = {174, 148}, .returns = false},
-    {.name = "below the zone it stays", .laser = {175, 149}, .returns = false},
-    {.name = "a wreck's laser in the zone returns to the wreck",
+    {.name = "left of the zone it stays", .laser = {174, 148}},
+    {.name = "below the zone it stays", .laser = {175, 149}},
+    {.name = "a wreck's laser in the zone returns",
      .laser = {175, 148},
      .wrecks = true,
      .returns = true},
@@ -173,93 +159,47 @@ TEST_F(MotionTest, EnemyLaserFlightsEndWhereTheyLeaveThePlayfieldOrEnterTheZone)
     }
 }
 
-// Both players' lasers start alike.
+// Both players' lasers stand at the same point, flying up and to the left
+// unless they rest.
 struct LaserBoundCase {
     const char* name;
-    Projectile laser;
-    int dxAfter;
-    int dyAfter;
-    int inFlightAfter;
+    Point at;
+    int inFlight = 1;
+    Point velocity; // (dx, dy) afterwards
+    int inFlightAfter = 1;
 };
 
 const LaserBoundCase kLaserBoundCases[] = {
-    {.name = "reflects at the left edge",
-     .laser = {.x = -1, .y = 300, .dx = -3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "x 0 is inside",
-     .laser = {.x = 0, .y = 300, .dx = -3, .dy = 3, .inFlight = 1},
-     .dxAfter = -3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "reflects at the top edge",
-     .laser = {.x = 100, .y = -1, .dx = 3, .dy = -3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "y 0 is inside",
-     .laser = {.x = 100, .y = 0, .dx = 3, .dy = -3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = -3,
-     .inFlightAfter = 1},
-    {.name = "ends its flight at x 641",
-     .laser = {.x = 641, .y = 300, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 0},
-    {.name = "flies on at x 640",
-     .laser = {.x = 640, .y = 300, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "ends its flight at y 481",
-     .laser = {.x = 300, .y = 481, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 0},
-    {.name = "flies on at y 480",
-     .laser = {.x = 300, .y = 480, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "reflects off the zone",
-     .laser = {.x = 175, .y = 148, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = -3,
-     .inFlightAfter = 1},
-    {.name = "left of the zone",
-     .laser = {.x = 174, .y = 148, .dx = 3, .dy = 3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = 3,
-     .inFlightAfter = 1},
-    {.name = "below the zone",
-     .laser = {.x = 175, .y = 149, .dx = 3, .dy = -3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = -3,
-     .inFlightAfter = 1},
-    {.name = "top edge inside the zone: two reflections cancel",
-     .laser = {.x = 300, .y = -1, .dx = 3, .dy = -3, .inFlight = 1},
-     .dxAfter = 3,
-     .dyAfter = -3,
-     .inFlightAfter = 1},
+    {.name = "reflects at the left edge", .at = {-1, 300}, .velocity = {3, -3}},
+    {.name = "x 0 is inside", .at = {0, 300}, .velocity = {-3, -3}},
+    {.name = "reflects at the top edge", .at = {100, -1}, .velocity = {-3, 3}},
+    {.name = "y 0 is inside", .at = {100, 0}, .velocity = {-3, -3}},
+    {.name = "ends at x 641", .at = {641, 300}, .velocity = {-3, -3}, .inFlightAfter = 0},
+    {.name = "flies on at x 640", .at = {640, 300}, .velocity = {-3, -3}},
+    {.name = "ends at y 481", .at = {300, 481}, .velocity = {-3, -3}, .inFlightAfter = 0},
+    {.name = "flies on at y 480", .at = {300, 480}, .velocity = {-3, -3}},
+    {.name = "reflects off the zone", .at = {175, 148}, .velocity = {-3, 3}},
+    {.name = "left of the zone", .at = {174, 148}, .velocity = {-3, -3}},
+    {.name = "below the zone", .at = {175, 149}, .velocity = {-3, -3}},
+    {.name = "top edge in the zone: two reflections cancel", .at = {300, -1}, .velocity = {-3, -3}},
     {.name = "a resting laser is reflected too",
-     .laser = {.x = -1, .y = 300, .dx = -3, .dy = 3, .inFlight = 0},
-     .dxAfter = 3,
-     .dyAfter = 3,
+     .at = {-1, 300},
+     .inFlight = 0,
+     .velocity = {3, -3},
      .inFlightAfter = 0},
 };
 
 TEST_F(MotionTest, PlayersLasersReflectAtTheLeftTopAndZoneAndEndPastRightOrBottom) {
     for (const LaserBoundCase& c : kLaserBoundCases) {
         SCOPED_TRACE(c.name);
-        game.player1.laser = c.laser;
-        game.player2.laser = c.laser;
+        for (Projectile* laser : {&game.player1.laser, &game.player2.laser}) {
+            *laser = {.x = c.at.x, .y = c.at.y, .dx = -3, .dy = -3, .inFlight = c.inFlight};
+        }
         BoundPlayerLasers();
         for (const Projectile* laser : {&game.player1.laser, &game.player2.laser}) {
-            EXPECT_EQ(PositionOf(*laser), PositionOf(c.laser));
-            EXPECT_EQ(laser->dx, c.dxAfter);
-            EXPECT_EQ(laser->dy, c.dyAfter);
+            EXPECT_EQ(PositionOf(*laser), c.at);
+            EXPECT_EQ(laser->dx, c.velocity.x);
+            EXPECT_EQ(laser->dy, c.velocity.y);
             EXPECT_EQ(laser->inFlight, c.inFlightAfter);
         }
     }
@@ -300,102 +240,32 @@ TEST_F(MotionTest, PlayersArePushedBackByTwoFromTheLimitsAndTheZone) {
     }
 }
 
-// Whole frames with one direction held against a limit. No frame ends in
-// the zone.
-struct Checkpoint {
-    int frame;
-    Point at;
-};
-
-struct SlideCase {
-    const char* name;
-    FrameInput input;
-    Point start; // of the moving player, Player 1 unless only Player 2 moves
-    std::vector<Checkpoint> checkpoints;
-};
-
-const SlideCase kSlideCases[] = {
-    {.name = "left against the left edge: 1, 0, 1",
-     .input = {.player2 = {.left = true}},
-     .start = {0, 200},
-     .checkpoints = {{1, {1, 200}}, {2, {0, 200}}, {3, {1, 200}}}},
-    {.name = "right against the zone slides down 2 every second frame",
-     .input = {.player1 = {.right = true}},
-     .start = {174, 100},
-     .checkpoints = {{1, {173, 102}}, {49, {173, 150}}, {50, {174, 150}}, {60, {184, 150}}}},
-    {.name = "up against the zone slides left 2 every second frame",
-     .input = {.player1 = {.up = true}},
-     .start = {200, 149},
-     .checkpoints = {{1, {198, 150}}, {25, {174, 150}}, {26, {174, 149}}, {30, {174, 145}}}},
-};
-
-TEST_F(MotionTest, PlayerHeldAgainstALimitOrTheZoneSlidesAlongIt) {
-    for (const SlideCase& c : kSlideCases) {
-        SCOPED_TRACE(c.name);
-        StartRun();
-        PlayerState& player = c.input.player2 == PlayerInput{} ? game.player1 : game.player2;
-        PutAt(player, c.start);
-        int frame = 0;
-        for (const Checkpoint& checkpoint : c.checkpoints) {
-            while (frame < checkpoint.frame) {
-                RunFrames(1, c.input);
-                frame += 1;
-                ASSERT_FALSE(InObstacleZone(player.x, player.y)) << "frame " << frame;
-            }
-            EXPECT_EQ(PositionOf(player), checkpoint.at) << "frame " << frame;
-        }
-    }
-}
-
-// The flag stands at its start, (590, 430).
+// Both players stand at the same point; the flag at its start, (590, 430).
 struct PickUpCase {
     const char* name;
-    Point player1;
-    Point player2;
-    bool player1Dead = false;
-    int carrying1;
-    int carrying2;
+    Point at;
+    bool dead = false;
+    int carrying;
 };
 
 const PickUpCase kPickUpCases[] = {
-    {.name = "Player 1 below and right of the flag",
-     .player1 = {591, 431},
-     .player2 = {50, 60},
-     .carrying1 = 1,
-     .carrying2 = 0},
-    {.name = "level with the flag's x",
-     .player1 = {590, 431},
-     .player2 = {50, 60},
-     .carrying1 = 0,
-     .carrying2 = 0},
-    {.name = "level with the flag's y",
-     .player1 = {591, 430},
-     .player2 = {50, 60},
-     .carrying1 = 0,
-     .carrying2 = 0},
-    {.name = "Player 2 below and right of the flag",
-     .player1 = {50, 60},
-     .player2 = {600, 440},
-     .carrying1 = 0,
-     .carrying2 = 1},
-    {.name = "a dead player picks it up too",
-     .player1 = {591, 431},
-     .player2 = {50, 60},
-     .player1Dead = true,
-     .carrying1 = 1,
-     .carrying2 = 0},
+    {.name = "below and right of the flag", .at = {591, 431}, .carrying = 1},
+    {.name = "level with the flag's x", .at = {590, 431}, .carrying = 0},
+    {.name = "level with the flag's y", .at = {591, 430}, .carrying = 0},
+    {.name = "a dead player picks it up too", .at = {591, 431}, .dead = true, .carrying = 1},
 };
 
 TEST_F(MotionTest, PlayerBelowAndRightOfTheFlagPicksItUp) {
     for (const PickUpCase& c : kPickUpCases) {
         SCOPED_TRACE(c.name);
-        StartRun();
-        PutAt(game.player1, c.player1);
-        PutAt(game.player2, c.player2);
-        game.player1.dead = c.player1Dead;
+        for (PlayerState* player : {&game.player1, &game.player2}) {
+            PutAt(*player, c.at);
+            player->dead = c.dead;
+            player->carryingFlag = 0;
+        }
         PickUpFlag();
-        EXPECT_EQ(game.player1.carryingFlag, c.carrying1);
-        EXPECT_EQ(game.player2.carryingFlag, c.carrying2);
+        EXPECT_EQ(game.player1.carryingFlag, c.carrying);
+        EXPECT_EQ(game.player2.carryingFlag, c.carrying);
         EXPECT_EQ(RedFlag(), kRedFlagStart);
     }
 }
@@ -408,11 +278,10 @@ TEST_F(MotionTest, ShotsInFlightMoveByTheirVelocity) {
         game.player1.grenade = {.x = 400, .y = 120, .dx = 2, .dy = 2, .inFlight = inFlight};
         game.player2.grenade = {.x = 500, .y = 90, .dx = 2, .dy = 2, .inFlight = inFlight};
         FlyProjectiles();
-        const int step = inFlight;
-        EXPECT_EQ(PositionOf(game.player1.laser), (Point{100 - 3 * step, 200 + 3 * step}));
-        EXPECT_EQ(PositionOf(game.player2.laser), (Point{300 + 3 * step, 250 - 3 * step}));
-        EXPECT_EQ(PositionOf(game.player1.grenade), (Point{400 + 2 * step, 120 + 2 * step}));
-        EXPECT_EQ(PositionOf(game.player2.grenade), (Point{500 + 2 * step, 90 + 2 * step}));
+        EXPECT_EQ(PositionOf(game.player1.laser), (inFlight ? Point{97, 203} : Point{100, 200}));
+        EXPECT_EQ(PositionOf(game.player2.laser), (inFlight ? Point{303, 247} : Point{300, 250}));
+        EXPECT_EQ(PositionOf(game.player1.grenade), (inFlight ? Point{402, 122} : Point{400, 120}));
+        EXPECT_EQ(PositionOf(game.player2.grenade), (inFlight ? Point{502, 92} : Point{500, 90}));
     }
 }
 

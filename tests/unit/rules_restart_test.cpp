@@ -31,61 +31,37 @@ void ExpectNewGame() {
 // The red flag in the home corner, or elsewhere.
 constexpr Point kFlagHome = {30, 20};
 
+// With both dead, Player 1 is dead from the start and Player 2 dies in the
+// first frame.
 struct CountdownCase {
     const char* name;
-    bool flagHome;
-    bool player1Dead;
-    bool player2Dead;
-    bool player2DiesInFrame1 = false;
-    int count;        // before the first frame
-    int step;         // the drop per frame
+    bool flagHome = false;
+    bool bothDead = false;
+    int count = 100;  // before the first frame
+    int step = 1;     // the drop per frame
     int newGameFrame; // the frame that starts the new game
 };
 
 const CountdownCase kCountdownCases[] = {
-    {.name = "flag home: the 100th frame starts the new game",
-     .flagHome = true,
-     .player1Dead = false,
-     .player2Dead = false,
-     .count = 100,
-     .step = 1,
-     .newGameFrame = 100},
-    {.name = "the second death counts 100 frames, the next one starts the new game",
-     .flagHome = false,
-     .player1Dead = true,
-     .player2Dead = false,
-     .player2DiesInFrame1 = true,
-     .count = 100,
-     .step = 1,
-     .newGameFrame = 101},
+    {.name = "flag home: the 100th frame starts it", .flagHome = true, .newGameFrame = 100},
+    {.name = "both dead: the 101st frame starts it", .bothDead = true, .newGameFrame = 101},
     {.name = "flag home and both dead: 2 a frame from 100",
      .flagHome = true,
-     .player1Dead = true,
-     .player2Dead = true,
-     .count = 100,
+     .bothDead = true,
      .step = 2,
      .newGameFrame = 51},
     {.name = "flag home and both dead: 2 a frame from 99",
      .flagHome = true,
-     .player1Dead = true,
-     .player2Dead = true,
+     .bothDead = true,
      .count = 99,
      .step = 2,
      .newGameFrame = 50},
     {.name = "flag home and both dead from 2: a count stepping past 0 starts it too",
      .flagHome = true,
-     .player1Dead = true,
-     .player2Dead = true,
+     .bothDead = true,
      .count = 2,
      .step = 2,
      .newGameFrame = 2},
-    {.name = "flag home and both dead from 1: at once",
-     .flagHome = true,
-     .player1Dead = true,
-     .player2Dead = true,
-     .count = 1,
-     .step = 2,
-     .newGameFrame = 1},
 };
 
 // Each frame of a capture gives both players, dead or alive, a point.
@@ -93,14 +69,13 @@ TEST_F(RestartTest, CountdownsStartTheNewGameInTheirLastFrame) {
     for (const CountdownCase& c : kCountdownCases) {
         SCOPED_TRACE(c.name);
         StartRun();
-        game.player1.dead = c.player1Dead;
-        game.player2.dead = c.player2Dead;
         game.restartCountdown = c.count;
         if (c.flagHome) {
             game.redFlagX = kFlagHome.x;
             game.redFlagY = kFlagHome.y;
         }
-        if (c.player2DiesInFrame1) {
+        if (c.bothDead) {
+            game.player1.dead = 1;
             PutAt(game.player2, {300, 240});
             PutAt(game.enemy1.laser, {313, 253});
         }

@@ -23,6 +23,13 @@ inline Point WreckOf(const EnemyState& enemy) {
     return {enemy.wreckX, enemy.wreckY};
 }
 
+inline PlayerState& Player(int number) {
+    return number == 1 ? game.player1 : game.player2;
+}
+inline EnemyState& Enemy(int number) {
+    return number == 1 ? game.enemy1 : game.enemy2;
+}
+
 struct RulesTest : GameTest {
     // Back to the start values of a run, for the next row of a table.
     static void StartRun() {
