@@ -70,8 +70,8 @@ using HudTest = GameTest;
 
 } // namespace
 
-// The screen after the pass is the same sprites with exactly these texts,
-// drawn in the pass's order.
+// The frame is the same sprites with exactly these texts over them, drawn
+// in the pass's order.
 TEST_F(HudTest, LinesAndTagsStandWhereTheLayoutPutsThem) {
     for (const HudCase& c : kHudCases) {
         SCOPED_TRACE(c.name);
@@ -95,8 +95,7 @@ TEST_F(HudTest, LinesAndTagsStandWhereTheLayoutPutsThem) {
             {.at = {292, 122}, .text = "39"},
         });
         DrawBackground();
-        DrawSprites();
-        DrawHudText();
+        RenderFrame();
         EXPECT_TRUE(ScreenColours(screen) == expected);
     }
 }

@@ -168,7 +168,9 @@ TEST_F(RenderTest, EachSpriteCoversTheOneDrawnBeforeIt) {
     }
 }
 
-TEST_F(RenderTest, HomePatchCopiesExactlyTheBackgroundCorner) {
+// The patch restores the background's 130x130 top-left corner and nothing
+// else; the whole background is drawn pixel for pixel at (0, 0).
+TEST_F(RenderTest, BackgroundIsCopiedPixelForPixel) {
     // a background whose pixels all differ from their neighbours
     images.background = Solid(640, 530, 0);
     for (int y = 0; y < 530; ++y) {
@@ -178,12 +180,19 @@ TEST_F(RenderTest, HomePatchCopiesExactlyTheBackgroundCorner) {
             reinterpret_cast<std::uint32_t*>(row)[x] = Rgb(x & 0xFF, y & 0xFF, 1 + (x >> 8));
         }
     }
-    DrawSprites();
-    for (int y = 0; y < 530; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const bool inPatch = x < 130 && y < 130;
-            const std::uint32_t expected = inPatch ? PixelAt(images.background, x, y) : kSentinel;
-            ASSERT_EQ(PixelAt(screen, x, y), expected) << "at " << x << "," << y;
+    for (bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "the whole background" : "the home patch");
+        if (whole) {
+            DrawBackground();
+        } else {
+            DrawSprites();
+        }
+        for (int y = 0; y < 530; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const bool drawn = whole || (x < 130 && y < 130);
+                const std::uint32_t expected = drawn ? PixelAt(images.background, x, y) : kSentinel;
+                ASSERT_EQ(PixelAt(screen, x, y), expected) << "at " << x << "," << y;
+            }
         }
     }
 }
@@ -234,14 +243,31 @@ TEST_F(RenderTest, PositionsWrapToTheirLow16Bits) {
     }
 }
 
+struct RegionCase {
+    const char* name;
+    Point size;  // of the rectangle asked for at (-3, -4) of a 10x10 source
+    Point block; // the size of the block drawn from (103, 104)
+};
+
+const RegionCase kRegionCases[] = {
+    {.name = "a square cut to the source", .size = {20, 20}, .block = {10, 10}},
+    {.name = "a flat rectangle", .size = {20, 6}, .block = {10, 2}},
+    {.name = "a narrow rectangle", .size = {5, 20}, .block = {2, 10}},
+};
+
 // A source rectangle cut at the source's left or top edge moves the drawn
 // part right or down by the amount cut, as SDL clips it.
 TEST_F(RenderTest, RegionClippedAtTheSourceEdgeShiftsTheDestination) {
     const std::uint32_t red = Rgb(200, 0, 0);
-    BlitRegion(screen, Solid(10, 10, red), 100, 100, 20, 20, -3, -4);
-    EXPECT_EQ(PixelAt(screen, 103, 104), red);
-    EXPECT_EQ(PixelAt(screen, 112, 113), red);
-    EXPECT_EQ(CountPixels(red), 100);
+    SDL_Surface* source = Solid(10, 10, red);
+    for (const RegionCase& c : kRegionCases) {
+        SCOPED_TRACE(c.name);
+        SDL_FillRect(screen, nullptr, kSentinel);
+        BlitRegion(screen, source, 100, 100, c.size.x, c.size.y, -3, -4);
+        EXPECT_EQ(PixelAt(screen, 103, 104), red);
+        EXPECT_EQ(PixelAt(screen, 103 + c.block.x - 1, 104 + c.block.y - 1), red);
+        EXPECT_EQ(CountPixels(red), c.block.x * c.block.y);
+    }
 }
 
 // The real sprites: a file used by two slots gives two surfaces, and a

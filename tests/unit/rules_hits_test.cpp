@@ -148,25 +148,6 @@ TEST_F(HitsTest, FirstShotInTheOrderTakesTheEnemy) {
     }
 }
 
-// Enemy 2 stands at (290, 190), so the point (310, 215) lies in both boxes:
-// one shot takes both enemies and scores twice; a blast marks enemy 2.
-TEST_F(HitsTest, OneShotInBothBoxesTakesBothEnemies) {
-    for (const ShotCase& c : kShotsInOrder) {
-        SCOPED_TRACE(c.name);
-        StartRun();
-        ArmTheField();
-        PutAt(game.enemy2, {290, 190});
-        PutAt(Player(c.owner).*c.weapon, kInEnemy1);
-        ResolveHits();
-        const PlayerState& shooter = Player(c.owner);
-        EXPECT_EQ(game.enemy1.dx, 0);
-        EXPECT_EQ(game.enemy2.dx, 0);
-        EXPECT_EQ(shooter.bounty, 12);
-        EXPECT_EQ(shooter.exp, IsGrenade(c) ? 43 + 52 : 23 + 32);
-        EXPECT_EQ(BlastOf(shooter), IsGrenade(c) ? (Point{290, 190}) : kParkedPoint);
-    }
-}
-
 // Kills enemy 1 afresh with one of Player 1's weapons.
 void KillEnemy1With(Projectile PlayerState::*weapon) {
     ArmTheField();

@@ -127,38 +127,6 @@ TEST_F(MotionTest, EnemyLaserReturnsPastXOrYMinus12AndFromTheZone) {
     }
 }
 
-// Whole frames: the laser leaves its enemy, reaches `reaches` in frame
-// `frames` and is back on its enemy at the end of that frame.
-struct FlightCase {
-    const char* name;
-    Point enemy;
-    int frames;
-    Point reaches;
-};
-
-const FlightCase kFlightCases[] = {
-    {.name = "into the zone", .enemy = {500, 300}, .frames = 51, .reaches = {347, 147}},
-    {.name = "past the left edge", .enemy = {100, 400}, .frames = 38, .reaches = {-14, 286}},
-    {.name = "past the top edge", .enemy = {200, 180}, .frames = 65, .reaches = {5, -15}},
-};
-
-TEST_F(MotionTest, EnemyLaserFlightsEndWhereTheyLeaveThePlayfieldOrEnterTheZone) {
-    for (const FlightCase& c : kFlightCases) {
-        SCOPED_TRACE(c.name);
-        StartRun();
-        PutAt(game.player1, {10, 440}); // off the lasers' paths
-        PutAt(game.player2, {60, 440});
-        PutAt(game.enemy1, c.enemy);
-        PutAt(game.enemy1.laser, c.enemy);
-        RunFrames(c.frames - 1);
-        ASSERT_EQ(PositionOf(game.enemy1.laser), (Point{c.reaches.x + 3, c.reaches.y + 3}));
-        RunFrames(1);
-        const Point enemyNow = {c.enemy.x + c.frames, c.enemy.y + c.frames};
-        EXPECT_EQ(PositionOf(game.enemy1), enemyNow);
-        EXPECT_EQ(PositionOf(game.enemy1.laser), enemyNow);
-    }
-}
-
 // Both players' lasers stand at the same point, flying up and to the left
 // unless they rest.
 struct LaserBoundCase {

@@ -93,31 +93,54 @@ TEST_F(RestartTest, CountdownsStartTheNewGameInTheirLastFrame) {
     }
 }
 
-struct HomeCornerCase {
+// One frame's countdown steps: the capture countdown runs while the flag
+// is home, giving everybody a point; the both-dead one while both are dead.
+struct ConditionCase {
     const char* name;
-    Point flag;
-    bool home;
+    Point flag = {300, 250};
+    bool dead1 = false;
+    bool dead2 = false;
+    int countAfter;
+    int expAfter;
 };
 
-const HomeCornerCase kHomeCornerCases[] = {
-    {.name = "79, 60 is home", .flag = {79, 60}, .home = true},
-    {.name = "80, 60 is not", .flag = {80, 60}, .home = false},
-    {.name = "60, 80 is not", .flag = {60, 80}, .home = false},
-    {.name = "carried past the top-left corner it is home", .flag = {-5, -300}, .home = true},
+const ConditionCase kConditionCases[] = {
+    {.name = "the flag at 79, 60 is home", .flag = {79, 60}, .countAfter = 99, .expAfter = 1},
+    {.name = "at 80, 60 it is not", .flag = {80, 60}, .countAfter = 100, .expAfter = 0},
+    {.name = "at 60, 80 it is not", .flag = {60, 80}, .countAfter = 100, .expAfter = 0},
+    {.name = "carried past the top-left corner it is home",
+     .flag = {-5, -300},
+     .countAfter = 99,
+     .expAfter = 1},
+    {.name = "flag home: the dead get their point",
+     .flag = {79, 60},
+     .dead1 = true,
+     .countAfter = 99,
+     .expAfter = 1},
+    {.name = "Player 1 dead alone", .dead1 = true, .countAfter = 100, .expAfter = 0},
+    {.name = "Player 2 dead alone", .dead2 = true, .countAfter = 100, .expAfter = 0},
+    {.name = "both dead: no points", .dead1 = true, .dead2 = true, .countAfter = 99, .expAfter = 0},
+    {.name = "both dead and the flag home: two steps",
+     .flag = {79, 60},
+     .dead1 = true,
+     .dead2 = true,
+     .countAfter = 98,
+     .expAfter = 1},
 };
 
-// Player 1 is dead: the capture point goes to the dead and the living.
-TEST_F(RestartTest, CaptureCountsWhileTheFlagIsBelow80OnBothAxes) {
-    for (const HomeCornerCase& c : kHomeCornerCases) {
+TEST_F(RestartTest, CountdownsRunWhileTheFlagIsHomeOrBothPlayersAreDead) {
+    for (const ConditionCase& c : kConditionCases) {
         SCOPED_TRACE(c.name);
         StartRun();
-        game.player1.dead = 1;
         game.redFlagX = c.flag.x;
         game.redFlagY = c.flag.y;
+        game.player1.dead = c.dead1;
+        game.player2.dead = c.dead2;
         RunCaptureCountdown();
-        EXPECT_EQ(game.restartCountdown, c.home ? 99 : 100);
-        EXPECT_EQ(game.player1.exp, c.home ? 1 : 0);
-        EXPECT_EQ(game.player2.exp, c.home ? 1 : 0);
+        RunBothDeadCountdown();
+        EXPECT_EQ(game.restartCountdown, c.countAfter);
+        EXPECT_EQ(game.player1.exp, c.expAfter);
+        EXPECT_EQ(game.player2.exp, c.expAfter);
     }
 }
 
