@@ -12,6 +12,11 @@ constexpr Point kPlayer1At = {300, 200};
 constexpr Point kPlayer2At = {100, 380};
 constexpr Point kFlagAt = {400, 250};
 
+constexpr PlayerInput kUp = {.up = true};
+constexpr PlayerInput kDown = {.down = true};
+constexpr PlayerInput kLeft = {.left = true};
+constexpr PlayerInput kRight = {.right = true};
+
 constexpr FrameInput kNoInput = {};
 constexpr FrameInput kLaser1 = {.player1 = {.laser = true}};
 constexpr FrameInput kGrenade1 = {.player1 = {.grenade = true}};
@@ -41,14 +46,12 @@ struct ActionCase {
 };
 
 const ActionCase kActionCases[] = {
-    {.name = "up", .held = {.up = true}, .step = {0, -1}},
-    {.name = "down", .held = {.down = true}, .step = {0, 1}},
-    {.name = "left", .held = {.left = true}, .step = {-1, 0}},
-    {.name = "right", .held = {.right = true}, .step = {1, 0}},
+    {.name = "up", .held = kUp, .step = {0, -1}},
+    {.name = "down", .held = kDown, .step = {0, 1}},
+    {.name = "left", .held = kLeft, .step = {-1, 0}},
+    {.name = "right", .held = kRight, .step = {1, 0}},
     {.name = "up and down cancel", .held = {.up = true, .down = true}, .step = {0, 0}},
-    {.name = "up and left: one diagonal step",
-     .held = {.up = true, .left = true},
-     .step = {-1, -1}},
+    {.name = "up and left: a diagonal step", .held = {.up = true, .left = true}, .step = {-1, -1}},
     {.name = "laser trigger", .held = {.laser = true}, .laser = 1},
     {.name = "grenade trigger", .held = {.grenade = true}, .grenade = 1},
 };
@@ -89,11 +92,6 @@ TEST_F(ControlsTest, HeldActionsMoveAndLaunchForTheirLivingPlayerOnly) {
     }
 }
 
-constexpr PlayerInput kUp = {.up = true};
-constexpr PlayerInput kDown = {.down = true};
-constexpr PlayerInput kLeft = {.left = true};
-constexpr PlayerInput kRight = {.right = true};
-
 struct CarryCase {
     const char* name;
     PlayerInput held1;
@@ -114,7 +112,7 @@ const CarryCase kCarryCases[] = {
     {.name = "only a carrier's keys move it", .held2 = kRight, .carries2 = false, .flag = kFlagAt},
     {.name = "both carry: right and left cancel", .held1 = kRight, .held2 = kLeft, .flag = kFlagAt},
     {.name = "both carry: two steps right", .held1 = kRight, .held2 = kRight, .flag = {402, 250}},
-    {.name = "a dead carrier's keys do not",
+    {.name = "beside a dead carrier only the living one's keys count",
      .held1 = kRight,
      .held2 = kDown,
      .dead1 = true,
@@ -170,7 +168,8 @@ TEST_F(ControlsTest, RestingShotsJoinTheirOwnersAndGrenadesParkTheBlast) {
 }
 
 // Whole frames, where the order of the steps shows: triggers before the
-// attachment, the bounds before the flight, the flight before the hits.
+// attachment, the bounds before the flight, the flight before the hits. A
+// shot comes back in the first frame in which its key is not held.
 // Player 1 stands at (20, 410); enemy 1 walks into (290, 240).
 struct ShotStep {
     FrameInput input;
@@ -189,35 +188,32 @@ const ShotCase kShotCases[] = {
     {.name = "a laser that kills flies on from the hit while its trigger is held",
      .shot = &PlayerState::laser,
      .start = {.x = 300, .y = 250, .dx = 3, .dy = 3, .inFlight = 1},
-     .steps = {{kLaser1, {303, 253}, 0}, {kLaser1, {306, 256}, 1}}},
-    {.name = "a laser that kills comes back once its trigger is released",
-     .shot = &PlayerState::laser,
-     .start = {.x = 300, .y = 250, .dx = 3, .dy = 3, .inFlight = 1},
-     .steps = {{kLaser1, {303, 253}, 0}, {kNoInput, {20, 410}, 0}}},
+     .steps = {{.input = kLaser1, .shot = {303, 253}, .inFlight = 0},
+               {.input = kLaser1, .shot = {306, 256}, .inFlight = 1}}},
     {.name = "a laser past the right edge stays there while its trigger is held",
      .shot = &PlayerState::laser,
      .start = {.x = 640, .y = 200, .dx = 3, .dy = 3, .inFlight = 1},
-     .steps = {{kLaser1, {643, 203}, 1},
-               {kLaser1, {643, 203}, 0},
-               {kLaser1, {643, 203}, 0},
-               {kNoInput, {20, 410}, 0}}},
-    {.name = "a laser flying left is drawn past the edge, then reflected",
-     .shot = &PlayerState::laser,
-     .start = {.x = 1, .y = 300, .dx = -3, .dy = 3, .inFlight = 1},
-     .steps = {{kNoInput, {-2, 303}, 1}, {kNoInput, {1, 306}, 1}}},
+     .steps = {{.input = kLaser1, .shot = {643, 203}, .inFlight = 1},
+               {.input = kLaser1, .shot = {643, 203}, .inFlight = 0},
+               {.input = kLaser1, .shot = {643, 203}, .inFlight = 0},
+               {.input = kNoInput, .shot = {20, 410}, .inFlight = 0}}},
     {.name = "a launch leaves from the last attachment, not from the moved owner",
      .shot = &PlayerState::laser,
      .start = {.dx = 3, .dy = 3},
-     .steps = {{kNoInput, {20, 410}, 0},
-               {{.player1 = {.right = true, .laser = true}}, {23, 413}, 1}}},
+     .steps = {{.input = kNoInput, .shot = {20, 410}, .inFlight = 0},
+               {.input = {.player1 = {.right = true, .laser = true}},
+                .shot = {23, 413},
+                .inFlight = 1}}},
     {.name = "in a run's first frame a launch leaves from the record's (0, 0)",
      .shot = &PlayerState::laser,
      .start = {.dx = 3, .dy = 3},
-     .steps = {{kLaser1, {3, 3}, 1}}},
+     .steps = {{.input = kLaser1, .shot = {3, 3}, .inFlight = 1}}},
     {.name = "a grenade past 640 moves on while its key is held",
      .shot = &PlayerState::grenade,
      .start = {.x = 639, .y = 300, .dx = 2, .dy = 2, .inFlight = 1},
-     .steps = {{kGrenade1, {641, 302}, 0}, {kGrenade1, {643, 304}, 0}, {kNoInput, {20, 410}, 0}}},
+     .steps = {{.input = kGrenade1, .shot = {641, 302}, .inFlight = 0},
+               {.input = kGrenade1, .shot = {643, 304}, .inFlight = 0},
+               {.input = kNoInput, .shot = {20, 410}, .inFlight = 0}}},
 };
 
 TEST_F(ControlsTest, ShotsFollowTheirTriggerFrameByFrame) {
