@@ -55,7 +55,7 @@ inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
 }
 
 // Whether the screen shows, inside `area`, the pixels of `image` drawn with
-// its top-left corner at `at`.
+// its top-left corner at `at`. The area lies inside the image and the screen.
 inline bool ShowsImageIn(SDL_Surface* image, Point at, SDL_Rect area) {
     SDL_Surface* converted = SDL_DisplayFormat(image);
     bool same = true;
@@ -69,7 +69,8 @@ inline bool ShowsImageIn(SDL_Surface* image, Point at, SDL_Rect area) {
     return same;
 }
 
-// Whether the screen shows the whole of `image` at `at`.
+// Whether the screen shows the whole of `image` at `at`, the image lying
+// wholly inside the screen.
 inline bool ShowsImage(SDL_Surface* image, Point at) {
     const SDL_Rect area = {Narrow16(at.x), Narrow16(at.y), NarrowU16(image->w),
                            NarrowU16(image->h)};

@@ -22,6 +22,11 @@ std::vector<Uint32> WithTexts(const std::vector<Text>& texts) {
     return ScreenColours(screen);
 }
 
+// The colour the screen shows at (x, y).
+std::uint32_t ColourAt(int x, int y) {
+    return PixelAt(screen, x, y) & 0x00FFFFFF;
+}
+
 struct HudCase {
     const char* name;
     Point at; // Player 1's place, exp, bounty and state
@@ -113,10 +118,10 @@ TEST_F(HudTest, CountdownEraserAndTextsStandAtX300AndY440) {
     EXPECT_EQ(CountPixels(sentinel), 640 * 530 - eraser->w * eraser->h);
     const SDL_Rect belowTheText = {300, 470, NarrowU16(eraser->w), NarrowU16(bottom - 469)};
     EXPECT_TRUE(ShowsImageIn(eraser, {300, 440}, belowTheText));
-    EXPECT_EQ(drawn[bottom * 640 + 299], sentinel);
-    EXPECT_EQ(drawn[bottom * 640 + right + 1], sentinel);
-    EXPECT_EQ(drawn[439 * 640 + 300], sentinel);
-    EXPECT_EQ(drawn[(bottom + 1) * 640 + 300], sentinel);
+    EXPECT_EQ(ColourAt(299, bottom), sentinel);
+    EXPECT_EQ(ColourAt(right + 1, bottom), sentinel);
+    EXPECT_EQ(ColourAt(300, 439), sentinel);
+    EXPECT_EQ(ColourAt(300, bottom + 1), sentinel);
 
     SDL_FillRect(screen, nullptr, sentinel);
     DrawImage(eraser, 300, 440);

@@ -101,8 +101,8 @@ bool IsFixed(const SpriteDraw& sprite) {
     return sprite.x == nullptr;
 }
 
-// Moves the sprite so that it is drawn at `at`; a fixed sprite stays. Gives
-// where it is drawn.
+// Moves the sprite so that it is drawn at `at`; a fixed sprite stays.
+// Returns where it is drawn.
 Point Place(const SpriteDraw& sprite, Point at) {
     if (IsFixed(sprite)) {
         return sprite.offset;
@@ -112,8 +112,7 @@ Point Place(const SpriteDraw& sprite, Point at) {
     return at;
 }
 
-// Nobody alive and nothing in flight: the pass draws every sprite whatever
-// the state.
+// Nobody alive: the pass draws every sprite whatever the state.
 void KillEverybody() {
     game.player1.dead = 1;
     game.player2.dead = 1;
@@ -126,7 +125,8 @@ void KillEverybody() {
 } // namespace
 
 // A 3x2 sprite, alone in the pass, lands once with its top-left corner at
-// its place: the erasers at (1, 430) and 32 rows below each player too.
+// its place: the hud eraser at (1, 430), each tag eraser 32 rows below its
+// player.
 TEST_F(RenderTest, EachSpriteIsDrawnOnceAtItsPlace) {
     const std::uint32_t magenta = Rgb(255, 0, 255);
     for (const SpriteDraw& sprite : kSpritePass) {
