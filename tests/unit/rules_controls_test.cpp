@@ -94,7 +94,7 @@ TEST_F(ControlsTest, HeldActionsMoveAndLaunchForTheirLivingPlayerOnly) {
 
 struct CarryCase {
     const char* name;
-    PlayerInput held1;
+    PlayerInput held1 = {};
     PlayerInput held2;
     bool carries1 = true;
     bool carries2 = true;
