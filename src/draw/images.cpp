@@ -1,6 +1,7 @@
 // The image set, its loading and the blit operations.
 #include "draw/images.h"
 
+#include "draw/erase.h"
 #include "draw/sprite_table.h"
 
 ImageSet images;
@@ -18,13 +19,34 @@ void LoadImages() {
     }
 }
 
+// The background copied onto its own place: the screen there is background
+// again, whatever clipping cuts off (it cuts source and destination alike).
+static bool BackgroundInPlace(const SDL_Surface* source, const SDL_Rect* from, Sint16 x, Sint16 y) {
+    if (source != images.background) {
+        return false;
+    }
+    const Sint16 sourceX = from != nullptr ? from->x : 0;
+    const Sint16 sourceY = from != nullptr ? from->y : 0;
+    return x == sourceX && y == sourceY;
+}
+
+// Every blit ends here. The destination rectangle carries only a position:
+// the blit takes the size from the source, clips, and writes the clipped
+// rectangle back; that is what the next frame's erase puts the background
+// back under. The blit's result is not looked at: a failed blit leaves the
+// size 0 and covers nothing.
+static void Blit(SDL_Surface* destination, SDL_Surface* source, SDL_Rect* from, Sint16 x,
+                 Sint16 y) {
+    SDL_Rect to = {x, y, 0, 0};
+    const bool inPlace = BackgroundInPlace(source, from, x, y);
+    SDL_UpperBlit(source, from, destination, &to);
+    if (!inPlace) {
+        NoteDrawn(destination, to);
+    }
+}
+
 void DrawImage(SDL_Surface* source, std::int32_t x, std::int32_t y) {
-    // Only the position is set: the blit takes the size from the source,
-    // clips, and writes the clipped rectangle back into this local.
-    SDL_Rect destination;
-    destination.x = Narrow16(x);
-    destination.y = Narrow16(y);
-    SDL_UpperBlit(source, nullptr, screen, &destination);
+    Blit(screen, source, nullptr, Narrow16(x), Narrow16(y));
 }
 
 void DrawImageRegion(SDL_Surface* source, std::int32_t dx, std::int32_t dy, std::int32_t w,
@@ -39,12 +61,10 @@ void BlitRegion(SDL_Surface* destination, SDL_Surface* source, std::int32_t dx, 
     from.y = Narrow16(sy);
     from.w = NarrowU16(w);
     from.h = NarrowU16(h);
-    SDL_Rect to;
-    to.x = Narrow16(dx);
-    to.y = Narrow16(dy);
-    SDL_UpperBlit(source, &from, destination, &to);
+    Blit(destination, source, &from, Narrow16(dx), Narrow16(dy));
 }
 
 void DrawBackground() {
     DrawImage(images.background, 0, 0);
+    ForgetDrawn();
 }
