@@ -15,7 +15,7 @@ static bool Contains(const SDL_Rect& outer, const SDL_Rect& inner) {
 // so one lying inside another already noted (a glyph on an eraser) is left
 // out.
 void NoteDrawn(const SDL_Surface* destination, const SDL_Rect& area) {
-    if (destination != screen || area.w == 0 || area.h == 0) {
+    if (destination != screen || area.w == 0 || area.h == 0 || drawnAreas.overflowed) {
         return;
     }
     for (int i = 0; i < drawnAreas.count; ++i) {
