@@ -44,8 +44,8 @@ extern ImageSet images;
 // The display surface every drawing operation targets.
 extern SDL_Surface* screen;
 
-// Reads the 24 slots from Graphics/, in the sprite list's order, each in
-// the display's pixel format. Nothing is tested.
+// Reads the 24 slots from Graphics/, in the sprite list's order. Nothing is
+// tested.
 void LoadImages();
 
 // Blits the whole source onto the screen with its top-left corner at (x, y).
