@@ -3,6 +3,7 @@
 #include "draw/erase.h"
 
 #include "draw/images.h"
+#include "game/geometry.h"
 
 DrawnAreas drawnAreas;
 
@@ -36,6 +37,18 @@ void ForgetDrawn() {
     drawnAreas.overflowed = false;
 }
 
+// The HUD panel is drawn opaque at its place as the last sprite of every
+// frame, over everything beneath it: what the last frame drew inside it
+// cannot show through and needs no background first.
+static bool UnderTheHudPanel(const SDL_Rect& area) {
+    if (images.hudEraser == nullptr) {
+        return false;
+    }
+    const SDL_Rect panel = {kHudEraser.x, kHudEraser.y, static_cast<Uint16>(images.hudEraser->w),
+                            static_cast<Uint16>(images.hudEraser->h)};
+    return Contains(panel, area);
+}
+
 // The screen keeps its pixels from one flip to the next (the display is one
 // surface presented whole by every flip), so what is on it now is exactly
 // the last frame. The background copied onto its own place is not noted
@@ -47,7 +60,9 @@ void EraseLastFrame() {
     }
     for (int i = 0; i < drawnAreas.count; ++i) {
         const SDL_Rect& area = drawnAreas.areas[i];
-        DrawImageRegion(images.background, area.x, area.y, area.w, area.h, area.x, area.y);
+        if (!UnderTheHudPanel(area)) {
+            DrawImageRegion(images.background, area.x, area.y, area.w, area.h, area.x, area.y);
+        }
     }
     ForgetDrawn();
 }
