@@ -11,7 +11,7 @@ SDL_Surface* screen = nullptr;
 // colours are those a blit of the loaded image puts on the screen, and
 // neither a colour key nor alpha is set, so a blit stays an opaque copy.
 // Without a screen, or memory, the image stays as loaded: it draws the same.
-static SDL_Surface* InScreenFormat(SDL_Surface* loaded, int extra) {
+static SDL_Surface* ConvertToScreenFormat(SDL_Surface* loaded, int extra) {
     if (loaded == nullptr || screen == nullptr) {
         return loaded;
     }
@@ -28,23 +28,24 @@ static SDL_Surface* InScreenFormat(SDL_Surface* loaded, int extra) {
 }
 
 // The sprite files are 24-bit and the screen is 32-bit, so every blit of a
-// loaded image converts each pixel, some 1 ns apiece. An image in the
-// screen's format is copied row by row instead, but SDL copies rows that
-// are an even number of 32-bit pixels with streaming stores, which cost far
-// more than converting on rows that do not start on a cache line. So the
-// images with odd rows (the HUD panel, the lasers) are kept in the screen's
-// format, and so is the background, one column wider when its rows are even:
-// it is drawn only at its own place, and its extra column, right of the
-// window, never shows. The others stay as loaded.
-static SDL_Surface* ForCheapBlits(SDL_Surface* loaded, bool background) {
+// loaded image converts each pixel, about half a nanosecond apiece. An
+// image in the screen's format is copied row by row instead, but SDL copies
+// rows that are an even number of 32-bit pixels with streaming stores,
+// which cost far more than converting where the rows do not start on a
+// cache line (docs/performance.md). So the images with odd rows (the HUD and
+// countdown panels, the lasers) are kept in the screen's format, and so is
+// the background, one column wider when its rows are even: it is drawn only
+// at its own place, and its extra column, right of the window, never shows.
+// The others stay as loaded.
+static SDL_Surface* ConvertForPlainCopies(SDL_Surface* loaded, bool background) {
     if (loaded == nullptr || screen == nullptr) {
         return loaded;
     }
     if (loaded->w % 2 == 1) {
-        return InScreenFormat(loaded, 0);
+        return ConvertToScreenFormat(loaded, 0);
     }
     if (background && loaded->w >= screen->w) {
-        return InScreenFormat(loaded, 1);
+        return ConvertToScreenFormat(loaded, 1);
     }
     return loaded;
 }
@@ -58,7 +59,7 @@ static SDL_Surface* LoadImage(const char* path) {
 void LoadImages() {
     for (const SpriteSlot& sprite : kSpriteSlots) {
         const bool background = sprite.slot == &ImageSet::background;
-        images.*sprite.slot = ForCheapBlits(LoadImage(sprite.file), background);
+        images.*sprite.slot = ConvertForPlainCopies(LoadImage(sprite.file), background);
     }
 }
 
