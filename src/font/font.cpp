@@ -38,8 +38,12 @@ static std::FILE* OpenFontFile(const char* directory, const char* name) {
 // Reading past the end of a short file gives a full byte, as if the file had
 // been padded with 255. A read error gives the same byte, so callers test
 // std::ferror once the file has been read: a font.raw that is a directory
-// must not pass for a fully covered sheet.
+// must not pass for a fully covered sheet. After the end or an error no
+// further read is tried, which would only fail again, a system call each.
 static std::uint8_t ReadByte(std::FILE* file) {
+    if (std::feof(file) || std::ferror(file)) {
+        return 255;
+    }
     const int byte = std::fgetc(file);
     return static_cast<std::uint8_t>(byte == EOF ? 255 : byte);
 }
