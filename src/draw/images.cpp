@@ -1,6 +1,7 @@
 // The image set, its loading and the blit operations.
 #include "draw/images.h"
 
+#include "draw/bmp_check.h"
 #include "draw/erase.h"
 #include "draw/sprite_table.h"
 
@@ -51,9 +52,10 @@ static SDL_Surface* ConvertForPlainCopies(SDL_Surface* loaded, bool background) 
 }
 
 // Opens the file and hands the stream straight to the BMP loader, which
-// closes it. A missing or unreadable file gives a null slot.
+// closes it. A missing or unreadable file gives a null slot, and so does
+// one whose header declares more pixels than it could hold.
 static SDL_Surface* LoadImage(const char* path) {
-    return SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+    return CheckBmpHeader(path) ? SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1) : nullptr;
 }
 
 void LoadImages() {

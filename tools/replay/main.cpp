@@ -12,6 +12,7 @@
 #include "game/startup.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -32,9 +33,33 @@ struct OutputBuffer {
 
 static OutputBuffer output;
 
+static void Complain(const std::string& message) {
+    std::fprintf(stderr, "flagrun-replay: %s\n", message.c_str());
+}
+
+// A trace that cannot be written ends the run at once: a cut-off trace must
+// never look like a finished one, and nothing after the failure would reach
+// the reader anyway.
+[[noreturn]] static void FailTrace() {
+    const int error = errno;
+    Complain(std::string("cannot write the trace: ") + std::strerror(error));
+    std::exit(1);
+}
+
 static void FlushOutput() {
-    std::fwrite(output.bytes, 1, output.used, stdout);
+    if (std::fwrite(output.bytes, 1, output.used, stdout) != output.used) {
+        FailTrace();
+    }
     output.used = 0;
+}
+
+// The last of the trace, written and closed with every result checked: a
+// full disk may only show when the stream's own buffer is flushed.
+static void CloseTrace() {
+    FlushOutput();
+    if (std::fflush(stdout) != 0 || std::fclose(stdout) != 0) {
+        FailTrace();
+    }
 }
 
 static void PrintFrame(std::int64_t frame) {
@@ -43,10 +68,6 @@ static void PrintFrame(std::int64_t frame) {
     }
     const char* end = FormatStateJson(output.bytes + output.used, frame, game);
     output.used = static_cast<std::size_t>(end - output.bytes);
-}
-
-static void Complain(const std::string& message) {
-    std::fprintf(stderr, "flagrun-replay: %s\n", message.c_str());
 }
 
 // The whole script, from a file or, for "-", from standard input.
@@ -112,9 +133,62 @@ static bool NextFrame(Playback* playback) {
     return true;
 }
 
+// Room for the screen as a BMP file in any format SDL may save it in: at
+// most four bytes a pixel, plus the headers and a palette.
+static std::size_t BmpCapacity(const SDL_Surface* surface) {
+    return 4 * static_cast<std::size_t>(surface->w) * static_cast<std::size_t>(surface->h) + 2048;
+}
+
+// The screen as BMP file bytes in memory, where no write can fail halfway
+// unnoticed; false with SDL's reason when it does not fit.
+static bool EncodeScreen(std::vector<char>* bytes) {
+    bytes->resize(BmpCapacity(screen));
+    SDL_RWops* stream = SDL_RWFromMem(bytes->data(), static_cast<int>(bytes->size()));
+    if (stream == nullptr) {
+        return false;
+    }
+    const bool saved = SDL_SaveBMP_RW(screen, stream, 0) == 0;
+    const int size = SDL_RWtell(stream);
+    SDL_RWclose(stream);
+    if (!saved || size <= 0) {
+        return false;
+    }
+    bytes->resize(static_cast<std::size_t>(size));
+    return true;
+}
+
+// Writes the bytes to `path` and closes it, every result checked; false
+// with errno set on the first failure.
+static bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        std::fflush(file) != 0) {
+        const int error = errno;
+        std::fclose(file);
+        errno = error;
+        return false;
+    }
+    return std::fclose(file) == 0;
+}
+
+// The file appears whole or not at all: it is written under a temporary
+// name in the same directory and renamed into place once complete, so a
+// full disk leaves neither a cut-off BMP nor the temporary file behind.
 static bool SaveScreenshot(const Screenshot& shot) {
-    if (SDL_SaveBMP(screen, shot.path.c_str()) != 0) {
+    std::vector<char> bytes;
+    if (!EncodeScreen(&bytes)) {
         Complain("cannot save screenshot '" + shot.path + "': " + SDL_GetError());
+        return false;
+    }
+    const std::string temporary = shot.path + ".partial-" + std::to_string(getpid());
+    if (!WriteWholeFile(temporary, bytes) ||
+        std::rename(temporary.c_str(), shot.path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        Complain("cannot save screenshot '" + shot.path + "': " + std::strerror(error));
         return false;
     }
     return true;
@@ -135,7 +209,8 @@ static std::int64_t LastScreenshotFrame(const std::vector<Screenshot>& shots) {
 
 // The game's loop: drain the events, then a frame on the held keys, until a
 // quit request has been seen, or here also until the script runs out.
-// Returns the exit status: 1 if a screenshot could not be saved.
+// Returns the exit status: 1 if a screenshot could not be saved or its
+// frame was never reached.
 static int Replay(const std::vector<Instruction>& script, const Options& options) {
     Playback playback;
     playback.script = &script;
@@ -173,11 +248,11 @@ static int Replay(const std::vector<Instruction>& script, const Options& options
     if (frame > printed) {
         PrintFrame(frame);
     }
-    FlushOutput();
-    std::fflush(stdout);
+    CloseTrace();
     for (; nextShot < shots.size(); ++nextShot) {
         Complain("frame " + std::to_string(shots[nextShot].frame) + " was not reached; '" +
                  shots[nextShot].path + "' not saved");
+        status = 1;
     }
     return status;
 }
