@@ -1,6 +1,7 @@
 // Broken installations: the real program started, headless, in copies of the run directory
 // with one file missing, emptied, cut short, replaced or turned into a directory. Each case
 // runs with that sprite invisible, or refuses with its one line and status 1, in time.
+#include "draw/sprite_table.h"
 #include "unit/sdl_fixture.h"
 
 #include <fcntl.h>
@@ -301,8 +302,8 @@ void ExpectEmptySlots(const Case& c) {
     fs::current_path(c.dir);
     LoadImages();
     fs::current_path(back);
-    for (std::size_t i = 0; i < std::size(kImageSlots); ++i) {
-        SDL_Surface* ImageSet::*slot = kImageSlots[i];
+    for (std::size_t i = 0; i < kSpriteSlotCount; ++i) {
+        SDL_Surface* ImageSet::*slot = kSpriteSlots[i].slot;
         const bool empty =
             std::find(c.emptySlots.begin(), c.emptySlots.end(), slot) != c.emptySlots.end();
         EXPECT_EQ(images.*slot == nullptr, empty) << "slot " << i + 1;
