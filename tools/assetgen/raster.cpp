@@ -209,13 +209,3 @@ void Outline(Image& image, const Mask& mask, Rgb colour) {
         }
     }
 }
-
-Image ScaleUp(const Image& image, int factor) {
-    Image scaled = MakeImage(image.width * factor, image.height * factor);
-    for (int y = 0; y < scaled.height; ++y) {
-        for (int x = 0; x < scaled.width; ++x) {
-            Plot(scaled, x, y, PixelAt(image, x / factor, y / factor));
-        }
-    }
-    return scaled;
-}

@@ -59,5 +59,3 @@ void ShadeBevel(Image& image, const Mask& mask, const Ramp& ramp);
 // Paints every pixel that touches the mask (four-neighbourhood) but lies
 // outside it, which gives the crisp dark contour of retro sprites.
 void Outline(Image& image, const Mask& mask, Rgb colour);
-// The scale-up used for the desktop icon: every pixel becomes a block.
-Image ScaleUp(const Image& image, int factor);
