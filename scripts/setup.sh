@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils file clang-format
+  libpng-dev lintian appstream dpkg-dev man-db
 )
 
 missing=()
