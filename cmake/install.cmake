@@ -67,7 +67,7 @@ foreach(doc flagrun.6 changelog)
     VERBATIM)
   list(APPEND FLAGRUN_DOCS ${CMAKE_BINARY_DIR}/packaging/${doc}.gz)
 endforeach()
-add_custom_target(docs ALL DEPENDS ${FLAGRUN_DOCS})
+add_custom_target(flagrun-docs ALL DEPENDS ${FLAGRUN_DOCS})
 
 install(TARGETS flagrun RUNTIME DESTINATION "${FLAGRUN_INSTALL_PROGRAMDIR}")
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/flagrun-launcher
