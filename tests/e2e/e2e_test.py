@@ -107,7 +107,8 @@ class Game:
 
     def window_shown(self):
         check(self.proc.poll() is None, "flagrun ended before its window: %r" % self.output())
-        for win in run("xdotool", "search", "--pid", str(self.proc.pid), ok=False).split():
+        for win in run("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
+                       ok=False).split():  # only a mapped, viewable window takes the focus
             geometry = run("xdotool", "getwindowgeometry", "--shell", win.decode(), ok=False)
             if re.search(rb"WIDTH=640\s+HEIGHT=530\s", geometry):
                 return win.decode()
