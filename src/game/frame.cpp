@@ -8,15 +8,33 @@
 #include "game/motion.h"
 #include "game/restart.h"
 
-void DrainEvents(int* quit) {
+void DrainEvents(EventRequests* requests) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {
-            *quit = 1;
+            requests->quit = 1;
         }
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-            *quit = 1;
+        if (event.type != SDL_KEYDOWN) {
+            continue;
         }
+        const SDLKey key = event.key.keysym.sym;
+        if (key == SDLK_ESCAPE) {
+            requests->quit = 1;
+        }
+        if (key == kPauseKey) {
+            requests->togglePause = !requests->togglePause;
+        }
+        if (key == kFullScreenKey) {
+            requests->toggleFullScreen = !requests->toggleFullScreen;
+        }
+    }
+}
+
+void DrainEvents(int* quit) {
+    EventRequests requests;
+    DrainEvents(&requests);
+    if (requests.quit) {
+        *quit = 1;
     }
 }
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-// The loop has no timer of its own: the pace of play is the pace of the
-// flips. Asking for flips synchronised with the display's refresh gives the
-// steady pace a hardware double buffer gave; the environment may override.
+// The loop keeps its own pace (game/pacing.h); flips synchronised with the
+// display's refresh only keep the picture from tearing. The environment
+// may override.
 static void RequestVsync() {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
 }
@@ -31,15 +31,17 @@ static Font* RequireFont(Font* font, const char* directory) {
     return font;
 }
 
-void StartUp() {
+void StartUp(const WindowOptions& window) {
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
     std::atexit(SDL_Quit);
+    RefuseInvisibleRun();
     SetIcon();
     RequestVsync();
-    screen = SDL_SetVideoMode(640, 530, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    PrepareWindowScaling(window);
+    screen = SDL_SetVideoMode(kWindowWidth, kWindowHeight, 32, VideoModeFlags(window));
     if (screen == nullptr) {
         std::printf("Unable to set 640x480 video: %s\n", SDL_GetError());
         std::exit(1);
