@@ -32,6 +32,7 @@ static Font* RequireFont(Font* font, const char* directory) {
 }
 
 void StartUp(const WindowOptions& window) {
+    RequestNearestScaling();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
@@ -40,7 +41,7 @@ void StartUp(const WindowOptions& window) {
     RefuseInvisibleRun();
     SetIcon();
     RequestVsync();
-    PrepareWindowScaling(window);
+    ChooseWindowScale(window);
     screen = SDL_SetVideoMode(kWindowWidth, kWindowHeight, 32, VideoModeFlags(window));
     if (screen == nullptr) {
         std::printf("Unable to set 640x480 video: %s\n", SDL_GetError());

@@ -46,9 +46,12 @@ static int DesktopScale() {
     return ChooseScale(info->current_w, info->current_h);
 }
 
-void PrepareWindowScaling(const WindowOptions& options) {
-    // blurred pixel art helps nobody; a method the user set still wins
+// Blurred pixel art helps nobody.
+void RequestNearestScaling() {
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+}
+
+void ChooseWindowScale(const WindowOptions& options) {
     char scale[8];
     if (options.scale != 0) {
         std::snprintf(scale, sizeof scale, "%d", options.scale);

@@ -26,11 +26,16 @@ bool ShowsNothing(const char* driverName);
 // a driver, prints why on standard output and ends with status 1.
 void RefuseInvisibleRun();
 
-// Picks the window's scale and nearest-neighbour scaling for SDL 1.2's
-// compatibility layer, which reads both when the video mode is set: call
-// after SDL_Init and before SDL_SetVideoMode. A scale from the command
+// Asks SDL 1.2's compatibility layer for nearest-neighbour scaling, so that
+// every game pixel becomes an exact block. The layer reads the method in
+// SDL_Init: call before it. A method set in the environment wins.
+void RequestNearestScaling();
+
+// Picks the window's scale for the compatibility layer, which reads it when
+// the video mode is set, while the desktop's size can only be read before:
+// call after SDL_Init and before SDL_SetVideoMode. A scale from the command
 // line wins over the environment, which wins over the desktop's choice.
-void PrepareWindowScaling(const WindowOptions& options);
+void ChooseWindowScale(const WindowOptions& options);
 
 // The flags of the game's video mode.
 Uint32 VideoModeFlags(const WindowOptions& options);
