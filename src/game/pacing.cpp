@@ -14,6 +14,12 @@ static std::int64_t DueTime(const FramePacer& pacer) {
 
 std::int64_t NextDeadline(FramePacer* pacer, std::int64_t nowNs) {
     ++pacer->frame;
+    // sixty frames are exactly a second: moving the start on by it keeps
+    // the frame count, and so the products below, small in a long run
+    if (pacer->frame == kFramesPerSecond) {
+        pacer->startNs += kNanosecondsPerSecond;
+        pacer->frame = 0;
+    }
     const std::int64_t due = DueTime(*pacer);
     const std::int64_t lateBy = nowNs - due;
     if (lateBy * kFramesPerSecond > kMostFramesBehind * kNanosecondsPerSecond) {
@@ -38,5 +44,6 @@ std::int64_t MonotonicNow() {
 void WaitForNextFrame(FramePacer* pacer) {
     const timespec due = ToTimespec(NextDeadline(pacer, MonotonicNow()));
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
+        // the deadline stands
     }
 }

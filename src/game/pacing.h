@@ -12,7 +12,7 @@ inline constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 inline constexpr std::int64_t kMostFramesBehind = 3;
 
 // Frame n is due at start + n / 60 s. Counting from one start keeps the
-// rounding of 1/60 s from adding up.
+// rounding of 1/60 s from adding up; the start moves on a second at a time.
 struct FramePacer {
     std::int64_t startNs = 0;
     std::int64_t frame = 0;

@@ -45,15 +45,20 @@ TEST(PacingTest, DeadlinesFollowTheStartAndResyncOnlyWhenFarBehind) {
     }
 }
 
-// Sixty frames on time end exactly one second after the start: the 1/60 s
-// steps are not rounded one by one.
-TEST(PacingTest, SixtyFramesTakeExactlyOneSecond) {
+// Frames on time keep whole seconds exactly: the 1/60 s steps are not
+// rounded one by one, and an hour of them does not drift by a nanosecond.
+TEST(PacingTest, FramesOnTimeKeepExactSeconds) {
     FramePacer pacer = StartPacing(kStart);
     std::int64_t due = kStart;
     for (int i = 0; i < 60; ++i) {
         due = NextDeadline(&pacer, due);
     }
-    EXPECT_EQ(due, kStart + kNanosecondsPerSecond);
+    EXPECT_EQ(due - kStart, 1'000'000'000);
+    EXPECT_EQ(NextDeadline(&pacer, due) - kStart, 1'000'000'000 + Slot(1));
+    for (int i = 61; i < 60 * 3600; ++i) {
+        due = NextDeadline(&pacer, due);
+    }
+    EXPECT_EQ(due - kStart, 3600 * std::int64_t{1'000'000'000});
 }
 
 // The real clock: a wait ends at its deadline, not before, and not a whole
