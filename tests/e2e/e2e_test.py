@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-# flagrun in a private Xvfb, driven by xdotool, seen through ImageMagick's import; installed.
+# flagrun in a private Xvfb, driven by xdotool, seen through python3-xlib; installed.
 import ctypes, dataclasses, functools, os, re, select, shutil, signal, struct, subprocess, sys, \
     tempfile, time, traceback
 
-KEYS = {"player1 right": "Right", "player1 laser": "space", "player2 right": "d",  # xdotool's
-        "player2 down": "s", "player2 laser": "Control_L", "pause": "p",  # names of every key
-        "full screen": "F11", "quit": "Escape"}  # that a test presses
+# xdotool's names of every key a test presses
+KEYS = {"player1 right": "Right", "player1 laser": "space", "player2 right": "d",
+        "player2 down": "s", "player2 laser": "Control_L", "pause": "p", "full screen": "F11",
+        "quit": "Escape"}
 SHOWN = ["bluedr.bmp", "redtl.bmp", "flagb.bmp", "flagr.bmp", "roadblock.bmp", "lazer2.bmp"]
 START = {"bluedr.bmp": [(0, 0), (50, 50)], "flagb.bmp": [(0, 50)], "flagr.bmp": [(590, 430)],
          "roadblock.bmp": [(128, 222)]}
@@ -80,6 +81,25 @@ def use_screen(width, height):  # -displayfd: Xvfb picks a free display, tells i
     ENV["DISPLAY"] = SERVERS[width, height][1]
 
 
+@functools.cache
+def x_server(name):
+    from Xlib import display  # python3-xlib
+    return display.Display(name)
+
+
+def grab(window, size):  # a window's pixels, packed RGB, or None once it is gone (ImageMagick's
+    from Xlib import X, error  # import would wait for a click on a window that was destroyed)
+    try:
+        image = x_server(ENV["DISPLAY"]).create_resource_object("window", int(window)).get_image(
+            0, 0, *size, X.ZPixmap, 0xFFFFFFFF)
+    except error.XError:
+        return None
+    bgrx, rgb = image.data, bytearray(size[0] * size[1] * 3)  # depth 24: 32 bits a pixel
+    check(image.depth == 24 and len(bgrx) == len(rgb) // 3 * 4, "not a 24-bit window")
+    rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+    return bytes(rgb)
+
+
 def region(shot, x, y, w, h):  # screenshots: 640x530, packed RGB
     return b"".join(shot[(i := ((y + r) * 640 + x) * 3):i + w * 3] for r in range(h))
 
@@ -151,8 +171,8 @@ class Game:
                 return win
 
     def drawn(self, window):
-        raw = run("import", "-window", window, "-depth", "8", "rgb:-", ok=False)
-        return len(raw) == self.size[0] * self.size[1] * 3 and raw != bytes(len(raw))
+        raw = grab(window, self.size)
+        return raw is not None and raw != bytes(len(raw))
 
     def focused(self):
         window = self.window_shown()
@@ -165,8 +185,8 @@ class Game:
         return self
 
     def capture(self):  # the window's pixels as they are, packed RGB
-        raw = run("import", "-window", self.window, "-depth", "8", "rgb:-")
-        eq(len(raw), self.size[0] * self.size[1] * 3, "capture size")
+        raw = grab(self.window, self.size)
+        check(raw is not None, "the window is gone")
         return raw
 
     def screenshot(self):  # the game's 640x530 pixels, from exact blocks when scaled
@@ -267,7 +287,7 @@ def frame_shown(game, since=None):  # the frame on screen and when: the capture'
         taken = (before + time.monotonic()) / 2
         frame = frame_in(shot, taken, since)
         return frame is not None and (frame, taken)
-    return poll(read, "no frame number read off the enemies", 15)
+    return poll(read, "no frame number read off the enemies", 30)
 
 
 def laser_hit(launch):  # the frame Player 1's laser, fired from (0, 0), is inside an enemy
