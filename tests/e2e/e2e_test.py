@@ -365,6 +365,11 @@ def settled(game):  # a screenshot that the next one, 0.2 s later, shows again
     return game.screenshot() == shot and shot
 
 
+def moved_on(game, since):  # a frame after `since` (frame, time) on screen, and when
+    shown = frame_shown(game, since)
+    return shown[0] > since[0] and shown
+
+
 def paces_60_frames_a_second_and_pauses_between_two_frames():
     game = started()
     shown, deadline = check_pace(game, "vsync on"), time.monotonic() + 30
@@ -380,7 +385,7 @@ def paces_60_frames_a_second_and_pauses_between_two_frames():
     check(paused_at is not None, "no frame number read off the paused screen")
     game.press("pause")
     resumed = time.monotonic()
-    frame, taken = frame_shown(game, (paused_at, resumed))
+    frame, taken = poll(lambda: moved_on(game, (paused_at, resumed)), "the game did not resume")
     check(paused_at < frame <= paused_at + 30 + 60 * (taken - resumed),
           "frames ran while paused: frame %d at the pause, %d %.2f s after" % (
               paused_at, frame, taken - resumed))
