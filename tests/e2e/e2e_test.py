@@ -219,11 +219,11 @@ def players(shot):  # Player 1 and Player 2, told apart by row: Player 1 stays o
     return found
 
 
-def still(game):  # where the players stand once a released key has reached the game
-    time.sleep(0.15)
-    now, _ = players(game.screenshot()), time.sleep(0.3)
-    eq(players(game.screenshot()), now, "a player moved with no key held")
-    return now
+def still(game):  # where the players stand, the same 0.3 s later, once a released key has
+    def standing():  # reached the game
+        now, _ = players(game.screenshot()), time.sleep(0.3)
+        return players(game.screenshot()) == now and now
+    return poll(standing, "a player moved with no key held", 3)
 
 
 def started(**kw):
@@ -248,7 +248,7 @@ def keys_move_each_player_and_fire_each_players_laser():
           "Player 2 did not move down: %s" % owners)
     eq(find("lazer1.bmp", game.shot), [], "a laser flew unasked")
     for key, count in (("player1 laser", 1), ("player2 laser", 2)):  # on each owner's diagonal
-        game.hold(key, 0.08)
+        game.hold(key, 0.15)  # seen by some frame even on a loaded machine
         time.sleep(0.5)
         lasers = sorted(find("lazer1.bmp", game.screenshot()), key=lambda p: p[1] - p[0])
         eq([x - y for x, y in lasers], [x - y for x, y in owners][:count], "lasers after " + key)
@@ -305,7 +305,7 @@ def laser_into_an_enemy_leaves_the_wreck_and_raises_player1_exp():
         shown = frame_shown(game, shown)
     frame = shown[0]
     before = game.shot
-    game.hold("player1 laser", 0.05)
+    game.hold("player1 laser", 0.15)
     eq(find("reddr-dead.bmp", before), [], "a wreck before the shot")
     eq(region(before, *P1_EXP), region(before, *P2_EXP), "equal experience before the shot")
     time.sleep((laser_hit(frame + 1) - frame) / 60 + 1)
