@@ -34,6 +34,8 @@ void RefuseInvisibleRun() {
     }
     std::printf("Unable to init SDL: no display found (set DISPLAY, or SDL_VIDEODRIVER=dummy to "
                 "run without one)\n");
+    // out before the exit handlers, whatever they do
+    std::fflush(stdout);
     std::exit(1);
 }
 
