@@ -15,8 +15,8 @@ struct PlayerInput {
 };
 
 struct FrameInput {
-    PlayerInput player1;
-    PlayerInput player2;
+    PlayerInput player1 = {};
+    PlayerInput player2 = {};
 
     bool operator==(const FrameInput&) const = default;
 };
