@@ -16,9 +16,24 @@ struct StateField {
     std::string_view value;
 };
 
-// A state line nests three deep (player1.laser.x); a bound keeps a hostile
-// file from recursing the stack away.
-static constexpr int kMostNesting = 8;
+// A state line nests three deep (player1.laser.x) and its names are short
+// words of letters and digits. The bounds keep a hostile file from recursing
+// the stack away, and the names it puts into a message short and printable.
+static constexpr int kMostNesting = 4;
+static constexpr std::size_t kLongestName = 32;
+
+static bool IsName(std::string_view name) {
+    if (name.empty() || name.size() > kLongestName) {
+        return false;
+    }
+    for (const char c : name) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && (c < '0' || c > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
 
 static bool Take(std::string_view* rest, char c) {
     if (rest->empty() || rest->front() != c) {
@@ -51,7 +66,11 @@ static bool ParseObject(std::string_view* rest, const std::string& prefix, int d
         if (!Take(rest, '"') || quote == std::string_view::npos) {
             return false;
         }
-        const std::string path = prefix + std::string(rest->substr(0, quote - 1));
+        const std::string_view name = rest->substr(0, quote - 1);
+        if (!IsName(name)) {
+            return false;
+        }
+        const std::string path = prefix + std::string(name);
         rest->remove_prefix(quote);
         if (!Take(rest, ':')) {
             return false;

@@ -140,6 +140,10 @@ TEST(DemoSync, AFinalStateThatIsNotAStateLineIsRefusedWithItsLine) {
         "{\"player1\":{\"x\":1}",
         "{\"frame\":-}",
         "{\"frame\":600,}",
+        "{\"fr ame\":600}",
+        "{\"\x1b[2J\":600}",
+        "{\"\":600}",
+        "{\"" + std::string(33, 'x') + "\":600}",
         good + " and more",
         Nested(200000),
     };
