@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench screenshot install format clean
+.PHONY: all build run test bench screenshot install format clean fuzz soak
 
 all: build
 
@@ -26,9 +26,21 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan
+	rm -rf $(BUILD_DIR) build-asan build-fuzz
 
 # The README's screenshot, made by the replay tool from a scripted game.
 screenshot: build
 	cd $(BUILD_DIR) && ./flagrun-replay --every 1000000 --screenshot 411:screenshot.bmp ../docs/screenshot.replay > /dev/null
 	convert $(BUILD_DIR)/screenshot.bmp docs/screenshot.png
+
+# Each fuzz harness for a minute, seeded from the built game's fonts and
+# scripts (see docs/hardening.md).
+fuzz: build
+	./scripts/fuzz.sh 60
+
+# A million frames of busy play by the replay tool under the sanitizers, with
+# the peak memory of the first and the last 100,000 frames.
+soak:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DFLAGRUN_SANITIZE=ON -DFLAGRUN_BENCHMARKS=OFF
+	cmake --build build-asan -j$(JOBS) --target flagrun-replay
+	./tools/soak/soak.py --frames 1000000

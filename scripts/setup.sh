@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils file clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -44,8 +44,9 @@ extern ImageSet images;
 // The display surface every drawing operation targets.
 extern SDL_Surface* screen;
 
-// Reads the 24 slots from Graphics/, in the sprite list's order. Nothing is
-// tested.
+// Reads the 24 slots from Graphics/, in the sprite list's order, some of
+// them put into the screen's pixel format for cheaper blits; every blit of
+// them is still an opaque copy. Nothing is tested.
 void LoadImages();
 
 // Blits the whole source onto the screen with its top-left corner at (x, y).

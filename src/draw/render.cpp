@@ -1,5 +1,5 @@
-// The sprite pass and the frame's flip. The screen is never cleared: every
-// sprite is an opaque rectangle drawn over the previous frames.
+// The sprite pass and the frame's flip. Every sprite is an opaque rectangle;
+// the erase at the start of the frame has taken the last frame's away.
 #include "draw/render.h"
 
 #include "draw/images.h"

@@ -1,7 +1,8 @@
 // Frame composition: the sprite pass, the text pass and the flip.
 #pragma once
 
-// Draws the frame over whatever the screen holds and flips the display.
+// Draws the frame over the background and this frame's countdown, and
+// flips the display.
 // Reads the game state, never writes it.
 void RenderFrame();
 

@@ -11,8 +11,10 @@ Font* hudFont = nullptr;
 // fit in this, which leaves 90 characters for the directory.
 static constexpr int kPathSize = 100;
 // A side this large already means a 64 MiB sheet; anything above it is a
-// broken font.ini rather than a real font.
+// broken font.ini rather than a real font. Below 16 the cells would be zero
+// pixels wide and every text invisible.
 static constexpr std::int32_t kMaxSide = 4096;
+static constexpr std::int32_t kMinSide = 16;
 static constexpr int kWidthCount = 256;
 
 struct Tint {
@@ -34,10 +36,23 @@ static std::FILE* OpenFontFile(const char* directory, const char* name) {
 }
 
 // Reading past the end of a short file gives a full byte, as if the file had
-// been padded with 255.
+// been padded with 255. A read error gives the same byte, so callers test
+// std::ferror once the file has been read: a font.raw that is a directory
+// must not pass for a fully covered sheet. After the end or an error no
+// further read is tried, which would only fail again, a system call each.
 static std::uint8_t ReadByte(std::FILE* file) {
+    if (std::feof(file) || std::ferror(file)) {
+        return 255;
+    }
     const int byte = std::fgetc(file);
     return static_cast<std::uint8_t>(byte == EOF ? 255 : byte);
+}
+
+// Closes a file that was only read; false if any read from it failed.
+static bool CloseAfterReading(std::FILE* file) {
+    const bool readWell = std::ferror(file) == 0;
+    std::fclose(file);
+    return readWell;
 }
 
 // NaN is taken as 0 so that the later float-to-int conversions stay defined.
@@ -52,18 +67,43 @@ static std::uint8_t ColourByte(float factor) {
     return static_cast<std::uint8_t>(static_cast<int>(factor * 255.0f));
 }
 
-// The side N of the sheet, or 0 when font.ini is missing or unusable. The
-// field width keeps a huge number from overflowing the conversion; any
-// number that long is refused anyway.
+static bool IsSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The first word of font.ini as a side from 1 to kMaxSide, or 0 when the
+// word is not wholly decimal digits or its value does not fit. Leading
+// zeros are fine; the word is read to its end, so "0000000256" is 256 and
+// "2560000000" is refused rather than cut short.
+static std::int32_t ReadSideWord(std::FILE* file) {
+    int c = std::fgetc(file);
+    while (IsSpace(c)) {
+        c = std::fgetc(file);
+    }
+    std::int32_t side = 0;
+    bool digits = false;
+    for (; c != EOF && !IsSpace(c); c = std::fgetc(file)) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        digits = true;
+        side = side * 10 + (c - '0');
+        if (side > kMaxSide) {
+            return 0;
+        }
+    }
+    return digits ? side : 0;
+}
+
+// The side N of the sheet, or 0 when font.ini is missing, unreadable or
+// does not hold a usable side.
 static std::int32_t ReadSide(const char* directory) {
     std::FILE* file = OpenFontFile(directory, "font.ini");
     if (file == nullptr) {
         return 0;
     }
-    int side = 0;
-    const int fields = std::fscanf(file, "%9d", &side);
-    std::fclose(file);
-    if (fields != 1 || side <= 0 || side > kMaxSide) {
+    const std::int32_t side = ReadSideWord(file);
+    if (!CloseAfterReading(file) || side < kMinSide) {
         return 0;
     }
     return side;
@@ -88,8 +128,7 @@ static bool ReadCoverage(const char* directory, std::uint8_t* pixels, std::int32
         pixel[2] = blue;
         pixel[3] = static_cast<std::uint8_t>(static_cast<int>(coverage * tint.alpha));
     }
-    std::fclose(file);
-    return true;
+    return CloseAfterReading(file);
 }
 
 // The RGBA bytes converted to the display format; the buffer itself stays
@@ -113,8 +152,7 @@ static bool ReadWidths(const char* directory, std::int32_t* widths) {
     for (int c = 0; c < kWidthCount; ++c) {
         widths[c] = ReadByte(file);
     }
-    std::fclose(file);
-    return true;
+    return CloseAfterReading(file);
 }
 
 // Builds the parts in load order; the caller releases whatever was made

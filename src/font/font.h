@@ -20,8 +20,9 @@ extern Font* plainFont;
 extern Font* hudFont;
 
 // Loads the font in `directory`, tinted by the factors (clamped to 0..1).
-// Returns null, having released everything, when a file is missing or the
-// sheet side is unusable. The video mode must already be set.
+// Returns null, having released everything, when a file is missing or
+// cannot be read, or font.ini does not hold a side from 16 to 4096 as its
+// first word. The video mode must already be set.
 Font* LoadFont(const char* directory, float red, float green, float blue, float alpha);
 Font* LoadWhiteFont(const char* directory);
 Font* LoadTintedFont(const char* directory, float red, float green, float blue);

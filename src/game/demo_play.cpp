@@ -19,8 +19,8 @@ struct StateField {
 // A state line nests three deep (player1.laser.x) and its names are short
 // words of letters and digits. The bounds keep a hostile file from recursing
 // the stack away, and the names it puts into a message short and printable.
-static constexpr int kMostNesting = 4;
-static constexpr std::size_t kLongestName = 32;
+static constexpr int kMostNesting = 2;
+static constexpr std::size_t kLongestName = 16;
 
 static bool IsName(std::string_view name) {
     if (name.empty() || name.size() > kLongestName) {

@@ -2,6 +2,7 @@
 // entities before the next begins.
 #include "game/frame.h"
 
+#include "draw/erase.h"
 #include "draw/render.h"
 #include "game/bindings.h"
 #include "game/controls.h"
@@ -48,7 +49,10 @@ void RunRules(const FrameInput& input) {
     RunBothDeadCountdown();
 }
 
+// The erase comes before the rules because the countdowns and the new game
+// draw during them.
 void RunFrame(const FrameInput& input) {
+    EraseLastFrame();
     RunRules(input);
     RenderFrame();
 }

@@ -11,6 +11,6 @@ void DrainEvents(int* quit);
 // countdown, on the input record read after the drain.
 void RunRules(const FrameInput& input);
 
-// The rest of a frame after the input reading: the rules, then the drawing
-// and the flip.
+// The rest of a frame after the input reading: the erase of the last
+// frame's drawing, the rules, then the drawing and the flip.
 void RunFrame(const FrameInput& input);

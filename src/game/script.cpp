@@ -25,10 +25,27 @@ static std::string_view NextWord(std::string_view* rest) {
     return word;
 }
 
+// At most this many bytes of an offending word are shown in a message.
+static constexpr std::size_t kQuotedBytes = 40;
+
+// The word in quotes, safe to print: a NUL cannot cut the message short,
+// no escape sequence reaches the terminal and a huge word stays a short
+// line. Bytes other than printable ASCII, and the backslash itself, are
+// written as \xNN; a word cut at kQuotedBytes ends in "...".
 static std::string Quoted(std::string_view word) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string text = "'";
-    text.append(word);
-    text += '\'';
+    for (std::size_t i = 0; i < word.size() && i < kQuotedBytes; ++i) {
+        const auto byte = static_cast<unsigned char>(word[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            text += static_cast<char>(byte);
+        } else {
+            text += "\\x";
+            text += kHex[byte >> 4];
+            text += kHex[byte & 0xF];
+        }
+    }
+    text += word.size() > kQuotedBytes ? "'..." : "'";
     return text;
 }
 

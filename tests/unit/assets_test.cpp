@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -23,21 +24,34 @@ std::string ReadFile(const std::string& path) {
 }
 
 // w, h > 0: the exact size; < 0: the size is under -w, -h. Ink (non-black pixels) lies only in
-// [margin, min(size - margin, inkEnd)) on both axes, and there is some unless inkEnd is 0.
+// [margin, size - margin) on both axes, and there is some.
 struct Sprite {
     const char* path;
-    int w, h, margin, inkEnd = 1000;
+    int w, h, margin;
 };
 const Sprite kSprites[] = {
-    {"Graphics/bg.bmp", 640, 530, 0, 130},       {"bluedr.bmp", 32, 32, 2},
-    {"Graphics/bluedr.bmp", 32, 32, 2},          {"Graphics/redtl.bmp", 32, 32, 2},
-    {"Graphics/flagr.bmp", -33, -33, 2},         {"Graphics/flagb.bmp", -33, -33, 1},
-    {"Graphics/lazer1.bmp", -12, -12, 3},        {"Graphics/lazer2.bmp", -12, -12, 3},
-    {"Graphics/grenade1.bmp", -17, -17, 2},      {"Graphics/bluedr-dead.bmp", 32, 32, 1},
-    {"Graphics/reddr-dead.bmp", 32, 32, 1},      {"Graphics/explosion1.bmp", 32, 32, 1},
-    {"Graphics/roadblock.bmp", -65, -41, 1},     {"Graphics/black.bmp", -1000, -1000, 0, 0},
-    {"Graphics/black2.bmp", -1000, -1000, 0, 0},
+    {.path = "Graphics/bg.bmp", .w = 640, .h = 530, .margin = 0},
+    {.path = "bluedr.bmp", .w = 32, .h = 32, .margin = 2},
+    {.path = "Graphics/bluedr.bmp", .w = 32, .h = 32, .margin = 2},
+    {.path = "Graphics/redtl.bmp", .w = 32, .h = 32, .margin = 2},
+    {.path = "Graphics/flagr.bmp", .w = -33, .h = -33, .margin = 2},
+    {.path = "Graphics/flagb.bmp", .w = -33, .h = -33, .margin = 1},
+    {.path = "Graphics/lazer1.bmp", .w = -12, .h = -12, .margin = 3},
+    {.path = "Graphics/lazer2.bmp", .w = -12, .h = -12, .margin = 3},
+    {.path = "Graphics/grenade1.bmp", .w = -17, .h = -17, .margin = 2},
+    {.path = "Graphics/bluedr-dead.bmp", .w = 32, .h = 32, .margin = 1},
+    {.path = "Graphics/reddr-dead.bmp", .w = 32, .h = 32, .margin = 1},
+    {.path = "Graphics/explosion1.bmp", .w = 32, .h = 32, .margin = 1},
+    {.path = "Graphics/roadblock.bmp", .w = -65, .h = -41, .margin = 1},
+    {.path = "Graphics/black.bmp", .w = 199, .h = 86, .margin = 0},
+    {.path = "Graphics/black2.bmp", .w = 124, .h = 18, .margin = 0},
 };
+
+// A 24-bit surface's pixel as 0xRRGGBB (the file stores blue first).
+Uint32 Pixel(const SDL_Surface* s, int x, int y) {
+    const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
+    return p[0] | p[1] << 8 | p[2] << 16;
+}
 
 TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
     for (const Sprite& sprite : kSprites) {
@@ -48,17 +62,102 @@ TEST(AssetSprites, AreOpaque24BitSizedAndInkedOnlyInsideTheirMargins) {
         EXPECT_EQ(s->format->Amask, 0u);
         EXPECT_TRUE(sprite.w > 0 ? s->w == sprite.w : s->w < -sprite.w) << s->w;
         EXPECT_TRUE(sprite.h > 0 ? s->h == sprite.h : s->h < -sprite.h) << s->h;
-        const int m = sprite.margin, endX = std::min(s->w - m, sprite.inkEnd),
-                  endY = std::min(s->h - m, sprite.inkEnd);
+        const int m = sprite.margin, endX = s->w - m, endY = s->h - m;
         int ink = 0;
         for (int i = 0; i < s->w * s->h; ++i) {
             const int x = i % s->w, y = i / s->w;
-            const auto* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
-            const bool inked = (p[0] | p[1] | p[2]) != 0;
+            const bool inked = Pixel(s.get(), x, y) != 0;
             ink += inked;
             EXPECT_TRUE(!inked || (x >= m && y >= m && x < endX && y < endY)) << x << ", " << y;
         }
-        EXPECT_EQ(ink > 0, sprite.inkEnd > 0);
+        EXPECT_GT(ink, 0);
+    }
+}
+
+// The off-limits block fills exactly the corner that no player's sprite ever covers: a top-left
+// corner stops at x 174 or y 149, so a 32-pixel sprite never reaches x >= 206 at y <= 148.
+// Just outside that corner the floor is black, so the block's edge is where a body stops.
+TEST(AssetBackground, BlockFillsTheCornerNoBodyCovers) {
+    const SurfacePtr bg(SDL_LoadBMP("Graphics/bg.bmp"), &SDL_FreeSurface);
+    ASSERT_NE(bg, nullptr);
+    const int blockLeft = 174 + 32;
+    const int blockBottom = 148;
+    int holes = 0;
+    for (int y = 0; y <= blockBottom; ++y) {
+        for (int x = blockLeft; x < 640; ++x) {
+            holes += Pixel(bg.get(), x, y) == 0;
+        }
+        EXPECT_EQ(Pixel(bg.get(), blockLeft - 1, y), 0u) << "floor left of the block, y " << y;
+    }
+    EXPECT_EQ(holes, 0);
+    for (int x = blockLeft; x < 640; ++x) {
+        EXPECT_EQ(Pixel(bg.get(), x, blockBottom + 1), 0u) << "floor below the block, x " << x;
+    }
+}
+
+// Relative luminance of a 0xRRGGBB pixel, as the WCAG contrast ratio uses it.
+double Luminance(Uint32 rgb) {
+    auto linear = [](Uint32 c) {
+        const double v = c / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb >> 16 & 0xFF) + 0.7152 * linear(rgb >> 8 & 0xFF) +
+           0.0722 * linear(rgb & 0xFF);
+}
+
+// The HUD text is yellow and blended over the panel and the tags, so every pixel of them keeps
+// at least the 4.5:1 contrast that normal text needs against pure yellow.
+TEST(AssetHudArt, PlatesKeepTheYellowTextReadable) {
+    const double yellow = Luminance(0xFFFF00);
+    for (const char* path : {"Graphics/black.bmp", "Graphics/black2.bmp"}) {
+        SCOPED_TRACE(path);
+        const SurfacePtr plate(SDL_LoadBMP(path), &SDL_FreeSurface);
+        ASSERT_NE(plate, nullptr);
+        int glaring = 0;
+        for (int y = 0; y < plate->h; ++y) {
+            for (int x = 0; x < plate->w; ++x) {
+                const double contrast =
+                    (yellow + 0.05) / (Luminance(Pixel(plate.get(), x, y)) + 0.05);
+                glaring += contrast < 4.5;
+            }
+        }
+        EXPECT_EQ(glaring, 0);
+    }
+}
+
+// The panel behind the second experience line (rows 70 to 85) repeats the rows behind the first
+// (50 to 65), so equal values look alike. Its foot is open: at both places the panel is drawn,
+// the background's frame carries its sides down from the HUD strip's rail and runs under it.
+TEST(AssetHudArt, PanelLinesMatchAndTheBackgroundClosesItsFoot) {
+    const SurfacePtr panel(SDL_LoadBMP("Graphics/black.bmp"), &SDL_FreeSurface);
+    const SurfacePtr bg(SDL_LoadBMP("Graphics/bg.bmp"), &SDL_FreeSurface);
+    ASSERT_TRUE(panel && bg);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < panel->w; ++x) {
+            EXPECT_EQ(Pixel(panel.get(), x, 50 + y), Pixel(panel.get(), x, 70 + y))
+                << x << "," << y;
+        }
+    }
+    const Uint32 side = Pixel(panel.get(), 0, panel->h - 1);
+    EXPECT_EQ(Pixel(panel.get(), panel->w - 1, panel->h - 1), side);
+    struct Spot {
+        const char* name;
+        int x, y;
+    };
+    const Spot spots[] = {
+        {.name = "under the experience lines", .x = 1, .y = 430},
+        {.name = "under the countdown", .x = 300, .y = 440},
+    };
+    for (const Spot& spot : spots) {
+        SCOPED_TRACE(spot.name);
+        const int foot = spot.y + panel->h;
+        for (int x = spot.x; x < spot.x + panel->w; ++x) {
+            EXPECT_EQ(Pixel(bg.get(), x, foot), side) << x;
+        }
+        for (int y = 480; y <= foot; ++y) {
+            EXPECT_EQ(Pixel(bg.get(), spot.x, y), side) << y;
+            EXPECT_EQ(Pixel(bg.get(), spot.x + panel->w - 1, y), side) << y;
+        }
     }
 }
 

@@ -111,26 +111,51 @@ TEST_F(FontTest, TintsEveryPixelAndScalesCoverageIntoAlpha) {
     }
 }
 
-// The side is the ini's first integer, the cell a sixteenth of it; 0 means refused. The path
-// buffer holds 100 bytes: a 90-character directory, "/font.ini" and the NUL.
-TEST_F(FontTest, TakesTheSideFromTheIniAndRefusesUnusableFonts) {
-    const std::tuple<const char*, int, int> cases[] = {
-        {"256\n", 256, 16}, {"256 trailing text", 256, 16},
-        {"200", 200, 12},   {"", 0, 0},
-        {"abc", 0, 0},      {"0", 0, 0},
-        {"-5", 0, 0},       {"100000", 0, 0}};
-    for (const auto& [ini, size, cellSize] : cases) {
-        WriteFont(ini, std::string(size ? size * size : 256, 9), kZeros);
+// The side is the ini's first word, read whole: all digits, 16 to 4096, leading zeros allowed.
+struct IniCase {
+    const char* name;
+    const char* ini;
+    int size; // 0: refused
+};
+const IniCase kIniCases[] = {
+    {.name = "a line break ends the word", .ini = "256\n", .size = 256},
+    {.name = "text after the word is ignored", .ini = "256 trailing text", .size = 256},
+    {.name = "leading white space is skipped", .ini = " \t\n200", .size = 200},
+    {.name = "leading zeros are read past", .ini = "0000000256", .size = 256},
+    {.name = "the smallest side with visible cells", .ini = "16", .size = 16},
+    {.name = "a side giving zero-pixel cells", .ini = "15", .size = 0},
+    {.name = "the tenth digit is not dropped", .ini = "2560000000", .size = 0},
+    {.name = "a side past 4096", .ini = "4097", .size = 0},
+    {.name = "a number longer than 64 bits", .ini = "99999999999999999999999", .size = 0},
+    {.name = "digits followed by letters", .ini = "256abc", .size = 0},
+    {.name = "a sign", .ini = "+256", .size = 0},
+    {.name = "empty", .ini = "", .size = 0},
+    {.name = "letters", .ini = "abc", .size = 0},
+    {.name = "zero", .ini = "0", .size = 0},
+    {.name = "negative", .ini = "-5", .size = 0},
+};
+
+TEST_F(FontTest, TakesTheSideFromTheIniAndRefusesUnusableSides) {
+    for (const IniCase& row : kIniCases) {
+        WriteFont(row.ini, std::string(row.size ? row.size * row.size : 256, 9), kZeros);
         font.reset(LoadWhiteFont(dir.c_str()));
-        EXPECT_EQ(font ? font->size : 0, size) << ini;
-        EXPECT_EQ(font ? font->cellSize : 0, cellSize) << ini;
+        EXPECT_EQ(font ? font->size : 0, row.size) << row.name;
+        EXPECT_EQ(font ? font->cellSize : 0, row.size / 16) << row.name;
     }
-    for (const char* missing : {"font.ini", "font.raw", "font.dat"}) {
+}
+
+// A missing file, a file that is a directory (every read fails), and a directory name that
+// leaves no room in the 100-byte path buffer for "/font.ini" and the NUL all refuse the font.
+TEST_F(FontTest, RefusesMissingAndUnreadableFilesAndLongNames) {
+    for (const char* name : {"font.ini", "font.raw", "font.dat"}) {
         WriteFont("16", kZeros, kZeros);
-        std::filesystem::remove(dir + "/" + missing);
-        EXPECT_EQ(LoadWhiteFont(dir.c_str()), nullptr) << missing;
+        std::filesystem::remove(dir + "/" + name);
+        EXPECT_EQ(LoadWhiteFont(dir.c_str()), nullptr) << name << " missing";
+        ASSERT_TRUE(std::filesystem::create_directory(dir + "/" + name));
+        EXPECT_EQ(LoadWhiteFont(dir.c_str()), nullptr) << name << " a directory";
+        std::filesystem::remove(dir + "/" + name);
     }
-    for (std::size_t length : {90u, 91u}) {
+    for (std::size_t length : {90u, 91u, 200u}) {
         const std::string inner = dir + "/" + std::string(length - dir.size() - 1, 'd');
         ASSERT_TRUE(std::filesystem::create_directory(inner));
         WriteFont("16", kZeros, kZeros, inner);

@@ -3,27 +3,78 @@
 #pragma once
 
 #include "draw/render.h"
+#include "draw/sprite_table.h"
 #include "font/font.h"
 #include "game/bindings.h"
 #include "game/frame.h"
 #include "game/game_state.h"
+#include "game/geometry.h"
 #include "sdl_fixture.h"
 
-#include "draw/sprite_table.h"
-
 #include <array>
+#include <cstdint>
 #include <initializer_list>
+#include <ostream>
 
-using KeyState = FrameInput;
+// Points compare and print whole, so a failure shows both coordinates.
+inline bool operator==(Point a, Point b) {
+    return a.x == b.x && a.y == b.y;
+}
+inline void PrintTo(Point p, std::ostream* out) {
+    *out << "(" << p.x << ", " << p.y << ")";
+}
+
+// The position of a player, an enemy or a projectile, and its placing.
+template <typename T> Point PositionOf(const T& thing) {
+    return {thing.x, thing.y};
+}
+template <typename T> void PutAt(T& thing, Point at) {
+    thing.x = at.x;
+    thing.y = at.y;
+}
+
+// How many pixels of the screen have this colour.
+inline int CountPixels(std::uint32_t colour) {
+    int count = 0;
+    for (std::uint32_t pixel : ScreenColours(screen)) {
+        count += pixel == colour;
+    }
+    return count;
+}
 
 // The input record of a keyboard with these keys held, through the game's
-// own bindings.
+// own bindings. For the scripted games that are written as keys; a test of
+// one rule builds its FrameInput directly.
+using KeyState = FrameInput;
 inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
     std::array<Uint8, SDLK_LAST> down{};
     for (SDLKey key : held) {
         down[key] = 1;
     }
     return ReadFrameInput(down.data());
+}
+
+// Whether the screen shows, inside `area`, the pixels of `image` drawn with
+// its top-left corner at `at`. The area lies inside the image and the screen.
+inline bool ShowsImageIn(SDL_Surface* image, Point at, SDL_Rect area) {
+    SDL_Surface* converted = SDL_DisplayFormat(image);
+    bool same = true;
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        for (int x = area.x; x < area.x + area.w; ++x) {
+            const std::uint32_t want = PixelAt(converted, x - at.x, y - at.y) & 0x00FFFFFF;
+            same = same && (PixelAt(screen, x, y) & 0x00FFFFFF) == want;
+        }
+    }
+    SDL_FreeSurface(converted);
+    return same;
+}
+
+// Whether the screen shows the whole of `image` at `at`, the image lying
+// wholly inside the screen.
+inline bool ShowsImage(SDL_Surface* image, Point at) {
+    const SDL_Rect area = {Narrow16(at.x), Narrow16(at.y), NarrowU16(image->w),
+                           NarrowU16(image->h)};
+    return ShowsImageIn(image, at, area);
 }
 
 class GameTest : public ScreenTest {
@@ -46,7 +97,8 @@ class GameTest : public ScreenTest {
                 FreeFont(font);
             }
         }
-        plainFont = hudFont = nullptr;
+        plainFont = nullptr;
+        hudFont = nullptr;
         for (const SpriteSlot& sprite : kSpriteSlots) {
             SDL_FreeSurface(images.*sprite.slot);
         }
@@ -54,10 +106,10 @@ class GameTest : public ScreenTest {
         ScreenTest::TearDown();
     }
 
-    // Runs whole frames (rules, drawing and flip) with the given keys held.
-    void RunFrames(int count, const KeyState& keys = Keys()) {
+    // Runs whole frames (rules, drawing and flip) on the same input.
+    static void RunFrames(int count, const FrameInput& input = {}) {
         for (int i = 0; i < count; ++i) {
-            RunFrame(keys);
+            RunFrame(input);
         }
     }
 };

@@ -1,5 +1,6 @@
-// The HUD text on the real screen: the experience lines and the bounty tags
-// land where the layout puts them, and a tag at the right edge is clipped.
+// The HUD text on the real screen: the experience lines, the bounty tags and
+// the countdown message land where the layout puts them.
+#include "draw/countdown.h"
 #include "font/text.h"
 #include "game_fixture.h"
 
@@ -9,56 +10,124 @@
 namespace {
 
 struct Text {
-    int x, y;
+    Point at;
     std::string text;
 };
 
-// The screen after the sprite pass, with exactly the given texts on it.
-std::vector<Uint32> Expected(const std::vector<Text>& texts) {
-    DrawSprites();
+// The screen's colours after drawing these texts over what it holds.
+std::vector<Uint32> WithTexts(const std::vector<Text>& texts) {
     for (const Text& t : texts) {
-        DrawText(screen, hudFont, t.x, t.y, "%s", t.text.c_str());
+        DrawText(screen, hudFont, t.at.x, t.at.y, "%s", t.text.c_str());
     }
     return ScreenColours(screen);
 }
+
+// The colour the screen shows at (x, y).
+std::uint32_t ColourAt(int x, int y) {
+    return PixelAt(screen, x, y) & 0x00FFFFFF;
+}
+
+struct HudCase {
+    const char* name;
+    Point at; // Player 1's place, exp, bounty and state
+    std::int32_t exp;
+    std::int32_t bounty;
+    bool dead = false;
+    Text expText; // and where his three texts go
+    Text tag;
+    Text bountyText;
+};
+
+// Player 2 stands at (260, 90) with 7 exp and a bounty of 39 in every row.
+const HudCase kHudCases[] = {
+    {.name = "Player 1 at (100, 200) with 75 and 12",
+     .at = {100, 200},
+     .exp = 75,
+     .bounty = 12,
+     .expText = {.at = {110, 480}, .text = "75"},
+     .tag = {.at = {100, 232}, .text = "Bty:"},
+     .bountyText = {.at = {132, 232}, .text = "12"}},
+    {.name = "at the lowest place the tag is on row 480",
+     .at = {0, 448},
+     .exp = 0,
+     .bounty = 0,
+     .expText = {.at = {110, 480}, .text = "0"},
+     .tag = {.at = {0, 480}, .text = "Bty:"},
+     .bountyText = {.at = {32, 480}, .text = "0"}},
+    {.name = "from x 608 the tag's value starts off the screen",
+     .at = {608, 300},
+     .exp = -7,
+     .bounty = 2147483647,
+     .expText = {.at = {110, 480}, .text = "-7"},
+     .tag = {.at = {608, 332}, .text = "Bty:"},
+     .bountyText = {.at = {640, 332}, .text = "2147483647"}},
+    {.name = "a dead player keeps his tag",
+     .at = {618, 10},
+     .exp = 5,
+     .bounty = 3,
+     .dead = true,
+     .expText = {.at = {110, 480}, .text = "5"},
+     .tag = {.at = {618, 42}, .text = "Bty:"},
+     .bountyText = {.at = {650, 42}, .text = "3"}},
+};
 
 using HudTest = GameTest;
 
 } // namespace
 
+// The frame is the same sprites with exactly these texts over them, drawn
+// in the pass's order.
 TEST_F(HudTest, LinesAndTagsStandWhereTheLayoutPutsThem) {
-    struct Case {
-        int x, y, exp, bounty;
-        std::vector<Text> player1Texts; // besides Player 2's, which stay put
-    };
-    const std::vector<Case> cases = {
-        {100, 200, 75, 12, {{110, 480, "75"}, {100, 232, "Bty:"}, {132, 232, "12"}}},
-        {0, 448, 0, 0, {{110, 480, "0"}, {0, 480, "Bty:"}, {32, 480, "0"}}}, // tag on row 480
-        {608, 300, -7, 2147483647, {{110, 480, "-7"}, {608, 332, "Bty:"}}},  // value off-screen
-        {618, 10, 5, 3, {{110, 480, "5"}, {618, 42, "Bty:"}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
-        game.player1.x = c.x;
-        game.player1.y = c.y;
+    for (const HudCase& c : kHudCases) {
+        SCOPED_TRACE(c.name);
+        PutAt(game.player1, c.at);
         game.player1.exp = c.exp;
         game.player1.bounty = c.bounty;
-        std::vector<Text> texts = {{1, 480, "Player1 Exp:"},
-                                   {1, 500, "Player2 Exp:"},
-                                   {110, 500, "0"},
-                                   {50, 82, "Bty:"},
-                                   {82, 82, "0"}};
-        texts.insert(texts.end(), c.player1Texts.begin(), c.player1Texts.end());
-        DrawBackground();
-        const std::vector<Uint32> expected = Expected(texts);
+        game.player1.dead = c.dead;
+        PutAt(game.player2, {260, 90});
+        game.player2.exp = 7;
+        game.player2.bounty = 39;
         DrawBackground();
         DrawSprites();
-        DrawHudText();
-        const std::vector<Uint32> drawn = ScreenColours(screen);
-        int differing = 0;
-        for (std::size_t i = 0; i < drawn.size(); ++i) {
-            differing += drawn[i] != expected[i];
-        }
-        EXPECT_EQ(differing, 0);
+        const std::vector<Uint32> expected = WithTexts({
+            {.at = {1, 480}, .text = "Player1 Exp:"},
+            {.at = {1, 500}, .text = "Player2 Exp:"},
+            c.expText,
+            {.at = {110, 500}, .text = "7"},
+            c.tag,
+            {.at = {260, 122}, .text = "Bty:"},
+            c.bountyText,
+            {.at = {292, 122}, .text = "39"},
+        });
+        DrawBackground();
+        RenderFrame();
+        EXPECT_TRUE(ScreenColours(screen) == expected);
     }
+}
+
+// The eraser blanks exactly its own rectangle from (300, 440); "New game in
+// N" is written there and "seconds" at x 410 of the same row.
+TEST_F(HudTest, CountdownEraserAndTextsStandAtX300AndY440) {
+    const std::uint32_t sentinel = Rgb(18, 52, 86);
+    SDL_Surface* eraser = images.countdownEraser;
+    const int right = 300 + eraser->w - 1;
+    const int bottom = 440 + eraser->h - 1;
+    SDL_FillRect(screen, nullptr, sentinel);
+    DrawCountdown(42);
+    const std::vector<Uint32> drawn = ScreenColours(screen);
+    EXPECT_EQ(CountPixels(sentinel), 640 * 530 - eraser->w * eraser->h);
+    const SDL_Rect belowTheText = {300, 470, NarrowU16(eraser->w), NarrowU16(bottom - 469)};
+    EXPECT_TRUE(ShowsImageIn(eraser, {300, 440}, belowTheText));
+    EXPECT_EQ(ColourAt(299, bottom), sentinel);
+    EXPECT_EQ(ColourAt(right + 1, bottom), sentinel);
+    EXPECT_EQ(ColourAt(300, 439), sentinel);
+    EXPECT_EQ(ColourAt(300, bottom + 1), sentinel);
+
+    SDL_FillRect(screen, nullptr, sentinel);
+    DrawImage(eraser, 300, 440);
+    const std::vector<Uint32> expected = WithTexts({
+        {.at = {300, 440}, .text = "New game in 42"},
+        {.at = {410, 440}, .text = "seconds"},
+    });
+    EXPECT_TRUE(drawn == expected);
 }

@@ -1,72 +1,273 @@
-// The controls: movement keys, the carried flag, triggers and resting shots.
+// The controls: moves, the carried flag, triggers and resting shots.
+#include "game/controls.h"
 #include "rules_test_support.h"
+
+#include <vector>
 
 namespace {
 
 using ControlsTest = RulesTest;
 
-// Player 1 stands on the right limit at 618, 300, so Right only pushes him
-// back: the flag follows the carrier's keys, not the carrier. Rows: keys, dead
-// player, carriers (3: both), moves of the players and the flag, and the shots
-// in flight after the frame (laser 1, grenade 1, laser 2, grenade 2).
-TEST_F(ControlsTest, KeysMoveTheFlagAndLaunchOnlyForTheirLivingPlayer) {
-    const std::tuple<KeyState, int, int, Pair, Pair, Pair, std::array<int, 4>> cases[] = {
-        {Keys({SDLK_RIGHT, SDLK_a}), 0, 3, {-1, 0}, {-1, 0}, {0, 0}, {}},
-        {Keys({SDLK_RIGHT, SDLK_d}), 0, 3, {-1, 0}, {1, 0}, {2, 0}, {}},
-        {Keys({SDLK_UP, SDLK_LEFT, SDLK_s, SDLK_d}), 0, 1, {-1, -1}, {1, 1}, {-1, -1}, {}},
-        {Keys({SDLK_UP, SDLK_DOWN, SDLK_w, SDLK_a}), 0, 2, {0, 0}, {-1, -1}, {-1, -1}, {}},
-        {Keys({SDLK_DOWN, SDLK_SPACE, SDLK_RALT, SDLK_LCTRL}), 0, 0, {0, 1}, {}, {}, {1, 1, 1, 0}},
-        {Keys({SDLK_w, SDLK_LSHIFT}), 0, 0, {0, 0}, {0, -1}, {0, 0}, {0, 0, 0, 1}},
-        {Keys({SDLK_UP, SDLK_SPACE, SDLK_RALT, SDLK_d}), 1, 3, {0, 0}, {1, 0}, {1, 0}, {}},
-        {Keys({SDLK_LEFT, SDLK_s, SDLK_LCTRL, SDLK_LSHIFT}), 2, 3, {-1, 0}, {0, 0}, {-1, 0}, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
-        const auto& [keys, dead, carriers, move1, move2, flag, flying] = c;
-        Fresh({618, 300}), Place(game.player2, {300, 360});
-        PlayerState &p1 = game.player1, &p2 = game.player2;
-        p1.dead = dead == 1, p2.dead = dead == 2, p1.carryingFlag = carriers & 1;
-        p2.carryingFlag = carriers >> 1, game.redFlagX = game.redFlagY = 400;
-        RunFrames(1), RunFrames(1, keys);
-        EXPECT_EQ(std::tuple(Pos(p1), Pos(p2), Flag(),
-                             std::array{p1.laser.inFlight, p1.grenade.inFlight, p2.laser.inFlight,
-                                        p2.grenade.inFlight}),
-                  std::tuple(Plus({618, 300}, move1), Plus({300, 360}, move2),
-                             Plus({400, 400}, flag), flying));
+constexpr Point kPlayer1At = {300, 200};
+constexpr Point kPlayer2At = {100, 380};
+constexpr Point kFlagAt = {400, 250};
+
+constexpr PlayerInput kUp = {.up = true};
+constexpr PlayerInput kDown = {.down = true};
+constexpr PlayerInput kLeft = {.left = true};
+constexpr PlayerInput kRight = {.right = true};
+
+constexpr FrameInput kNoInput = {};
+constexpr FrameInput kLaser1 = {.player1 = {.laser = true}};
+constexpr FrameInput kGrenade1 = {.player1 = {.grenade = true}};
+
+Point Moved(Point from, Point step) {
+    return {from.x + step.x, from.y + step.y};
+}
+
+// The frame's input with one player's actions held.
+FrameInput InputOf(int player, PlayerInput held) {
+    FrameInput input;
+    if (player == 1) {
+        input.player1 = held;
+    } else {
+        input.player2 = held;
+    }
+    return input;
+}
+
+// What one player's held actions do to him and to the flag he carries.
+struct ActionCase {
+    const char* name;
+    PlayerInput held;
+    Point step = {0, 0};
+    int laser = 0; // inFlight afterwards
+    int grenade = 0;
+};
+
+const ActionCase kActionCases[] = {
+    {.name = "up", .held = kUp, .step = {0, -1}},
+    {.name = "down", .held = kDown, .step = {0, 1}},
+    {.name = "left", .held = kLeft, .step = {-1, 0}},
+    {.name = "right", .held = kRight, .step = {1, 0}},
+    {.name = "up and down cancel", .held = {.up = true, .down = true}, .step = {0, 0}},
+    {.name = "up and left: a diagonal step", .held = {.up = true, .left = true}, .step = {-1, -1}},
+    {.name = "laser trigger", .held = {.laser = true}, .laser = 1},
+    {.name = "grenade trigger", .held = {.grenade = true}, .grenade = 1},
+};
+
+// Each player in turn acts alone and carries the flag; a dead one does
+// nothing at all. The input steps run in the frame's order.
+TEST_F(ControlsTest, HeldActionsMoveAndLaunchForTheirLivingPlayerOnly) {
+    for (const ActionCase& c : kActionCases) {
+        for (int actor : {1, 2}) {
+            for (int dead : {0, 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << c.name << ", Player " << actor << ", dead " << dead);
+                StartRun();
+                PutAt(game.player1, kPlayer1At);
+                PutAt(game.player2, kPlayer2At);
+                game.redFlagX = kFlagAt.x;
+                game.redFlagY = kFlagAt.y;
+                PlayerState& player = Player(actor);
+                const PlayerState& other = Player(3 - actor);
+                const Point start = PositionOf(player);
+                const Point otherStart = PositionOf(other);
+                player.carryingFlag = 1;
+                player.dead = dead;
+                const FrameInput input = InputOf(actor, c.held);
+                MovePlayers(input);
+                MoveCarriedFlag(input);
+                PullTriggers(input);
+                const Point step = dead ? Point{0, 0} : c.step;
+                EXPECT_EQ(PositionOf(player), Moved(start, step));
+                EXPECT_EQ(RedFlag(), Moved(kFlagAt, step));
+                EXPECT_EQ(player.laser.inFlight, dead ? 0 : c.laser);
+                EXPECT_EQ(player.grenade.inFlight, dead ? 0 : c.grenade);
+                EXPECT_EQ(PositionOf(other), otherStart);
+                EXPECT_EQ(other.laser.inFlight, 0);
+                EXPECT_EQ(other.grenade.inFlight, 0);
+            }
+        }
     }
 }
 
-// A laser that kills flies on from the hit point while Space stays held; one
-// past the right edge stays there; either comes back once Space is released.
-// A laser reflects at the left and top edges and off the zone and ends past 480
-// too; a grenade ends at 641, not 640, on either axis. In the first frame no
-// shot has rested on its owner yet: a launch leaves from the record's 0, 0.
-TEST_F(ControlsTest, ShotsReflectOrEndAtTheEdgesAndStayOutWhileTheirKeyIsHeld) {
-    using Step = std::tuple<bool, Pair, int>; // key held; position and flight after the frame
-    const std::pair<Projectile, std::vector<Step>> cases[] = {
-        {{300, 300, 3, 3, 1}, {{true, {303, 303}, 0}, {true, {306, 306}, 1}}},
-        {{300, 300, 3, 3, 1}, {{true, {303, 303}, 0}, {false, {5, 400}, 0}}},
-        {{640, 200, 3, 3, 1}, {{true, {643, 203}, 1}, {true, {643, 203}, 0}, {false, {5, 400}, 0}}},
-        {{300, 480, 3, 3, 1}, {{false, {303, 483}, 1}, {false, {303, 483}, 0}}},
-        {{1, 300, -3, 3, 1}, {{false, {-2, 303}, 1}, {false, {1, 306}, 1}}},
-        {{100, 1, 3, -3, 1}, {{false, {103, -2}, 1}, {false, {106, 1}, 1}}},
-        {{173, 103, 3, 3, 1}, {{false, {176, 106}, 1}, {false, {179, 103}, 1}}},
-        {{0, 0, 3, 3, 0}, {{true, {3, 3}, 1}}},
-        {{638, 638, 2, 2, 1}, {{false, {640, 640}, 1}}},
-        {{639, 638, 2, 2, 1}, {{false, {641, 640}, 0}}},
-        {{638, 639, 2, 2, 1}, {{false, {640, 641}, 0}}},
-    };
-    for (const auto& [start, steps] : cases) {
-        SCOPED_TRACE(testing::Message() << "from " << start.x << "," << start.y);
-        const bool grenade = start.dx == 2; // only a grenade flies by 2
-        Fresh({5, 400});
-        EnemyArrivesAt(game.enemy1, {290, 290}); // a laser from 300, 300 kills it at 303, 303
-        Projectile& shot = grenade ? game.player1.grenade : game.player1.laser;
-        shot = start;
-        for (const auto& [held, at, inFlight] : steps) {
-            RunFrames(1, held ? Keys({grenade ? SDLK_RALT : SDLK_SPACE}) : Keys());
-            ASSERT_EQ(std::pair(Pos(shot), shot.inFlight), std::pair(at, inFlight));
+struct CarryCase {
+    const char* name;
+    PlayerInput held1 = {};
+    PlayerInput held2;
+    bool carries1 = true;
+    bool carries2 = true;
+    bool dead1 = false;
+    Point flag; // afterwards
+};
+
+const CarryCase kCarryCases[] = {
+    {.name = "nobody carries",
+     .held1 = kRight,
+     .held2 = kUp,
+     .carries1 = false,
+     .carries2 = false,
+     .flag = kFlagAt},
+    {.name = "only a carrier's keys move it", .held2 = kRight, .carries2 = false, .flag = kFlagAt},
+    {.name = "both carry: right and left cancel", .held1 = kRight, .held2 = kLeft, .flag = kFlagAt},
+    {.name = "both carry: two steps right", .held1 = kRight, .held2 = kRight, .flag = {402, 250}},
+    {.name = "beside a dead carrier only the living one's keys count",
+     .held1 = kRight,
+     .held2 = kDown,
+     .dead1 = true,
+     .flag = {400, 251}},
+};
+
+TEST_F(ControlsTest, EachLivingCarriersKeysMoveTheFlag) {
+    for (const CarryCase& c : kCarryCases) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        game.redFlagX = kFlagAt.x;
+        game.redFlagY = kFlagAt.y;
+        game.player1.carryingFlag = c.carries1;
+        game.player2.carryingFlag = c.carries2;
+        game.player1.dead = c.dead1;
+        MoveCarriedFlag({.player1 = c.held1, .player2 = c.held2});
+        EXPECT_EQ(RedFlag(), c.flag);
+    }
+}
+
+// All four shots start away from their owners and both blast markers show.
+TEST_F(ControlsTest, RestingShotsJoinTheirOwnersAndGrenadesParkTheBlast) {
+    constexpr Point laser1Was = {520, 130};
+    constexpr Point laser2Was = {540, 150};
+    constexpr Point grenade1Was = {560, 170};
+    constexpr Point grenade2Was = {580, 190};
+    constexpr Point blastWas = {410, 60};
+    for (int lasersFly : {0, 1}) {
+        for (int grenadesFly : {0, 1}) {
+            SCOPED_TRACE(testing::Message()
+                         << "lasers fly " << lasersFly << ", grenades fly " << grenadesFly);
+            PlayerState& p1 = game.player1;
+            PlayerState& p2 = game.player2;
+            PutAt(p1, kPlayer1At);
+            PutAt(p2, kPlayer2At);
+            p1.laser = {.x = laser1Was.x, .y = laser1Was.y, .inFlight = lasersFly};
+            p2.laser = {.x = laser2Was.x, .y = laser2Was.y, .inFlight = lasersFly};
+            p1.grenade = {.x = grenade1Was.x, .y = grenade1Was.y, .inFlight = grenadesFly};
+            p2.grenade = {.x = grenade2Was.x, .y = grenade2Was.y, .inFlight = grenadesFly};
+            for (PlayerState* player : {&p1, &p2}) {
+                player->blastX = blastWas.x;
+                player->blastY = blastWas.y;
+            }
+            AttachRestingProjectiles();
+            EXPECT_EQ(PositionOf(p1.laser), lasersFly ? laser1Was : kPlayer1At);
+            EXPECT_EQ(PositionOf(p2.laser), lasersFly ? laser2Was : kPlayer2At);
+            EXPECT_EQ(PositionOf(p1.grenade), grenadesFly ? grenade1Was : kPlayer1At);
+            EXPECT_EQ(PositionOf(p2.grenade), grenadesFly ? grenade2Was : kPlayer2At);
+            EXPECT_EQ(BlastOf(p1), grenadesFly ? blastWas : kParkedPoint);
+            EXPECT_EQ(BlastOf(p2), grenadesFly ? blastWas : kParkedPoint);
         }
+    }
+}
+
+// Whole frames, where the order of the steps shows: triggers before the
+// attachment, the bounds before the flight, the flight before the hits. A
+// shot comes back in the first frame in which its key is not held.
+// Player 1 stands at (20, 410); enemy 1 walks into (290, 240).
+struct ShotStep {
+    FrameInput input;
+    Point shot; // where Player 1's shot is after the frame
+    int inFlight;
+};
+
+struct ShotCase {
+    const char* name;
+    Projectile PlayerState::*shot;
+    Projectile start;
+    std::vector<ShotStep> steps;
+};
+
+const ShotCase kShotCases[] = {
+    {.name = "a laser that kills flies on from the hit while its trigger is held",
+     .shot = &PlayerState::laser,
+     .start = {.x = 300, .y = 250, .dx = 3, .dy = 3, .inFlight = 1},
+     .steps = {{.input = kLaser1, .shot = {303, 253}, .inFlight = 0},
+               {.input = kLaser1, .shot = {306, 256}, .inFlight = 1}}},
+    {.name = "a laser past the right edge stays there while its trigger is held",
+     .shot = &PlayerState::laser,
+     .start = {.x = 640, .y = 200, .dx = 3, .dy = 3, .inFlight = 1},
+     .steps = {{.input = kLaser1, .shot = {643, 203}, .inFlight = 1},
+               {.input = kLaser1, .shot = {643, 203}, .inFlight = 0},
+               {.input = kLaser1, .shot = {643, 203}, .inFlight = 0},
+               {.input = kNoInput, .shot = {20, 410}, .inFlight = 0}}},
+    {.name = "a launch leaves from the last attachment, not from the moved owner",
+     .shot = &PlayerState::laser,
+     .start = {.dx = 3, .dy = 3},
+     .steps = {{.input = kNoInput, .shot = {20, 410}, .inFlight = 0},
+               {.input = {.player1 = {.right = true, .laser = true}},
+                .shot = {23, 413},
+                .inFlight = 1}}},
+    {.name = "in a run's first frame a launch leaves from the record's (0, 0)",
+     .shot = &PlayerState::laser,
+     .start = {.dx = 3, .dy = 3},
+     .steps = {{.input = kLaser1, .shot = {3, 3}, .inFlight = 1}}},
+    {.name = "a grenade past 640 moves on while its key is held",
+     .shot = &PlayerState::grenade,
+     .start = {.x = 639, .y = 300, .dx = 2, .dy = 2, .inFlight = 1},
+     .steps = {{.input = kGrenade1, .shot = {641, 302}, .inFlight = 0},
+               {.input = kGrenade1, .shot = {643, 304}, .inFlight = 0},
+               {.input = kNoInput, .shot = {20, 410}, .inFlight = 0}}},
+};
+
+TEST_F(ControlsTest, ShotsFollowTheirTriggerFrameByFrame) {
+    for (const ShotCase& c : kShotCases) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        PutAt(game.player1, {20, 410});
+        EnemyArrivesAt(game.enemy1, {290, 240});
+        Projectile& shot = game.player1.*c.shot;
+        shot = c.start;
+        for (const ShotStep& step : c.steps) {
+            RunFrames(1, step.input);
+            EXPECT_EQ(PositionOf(shot), step.shot);
+            EXPECT_EQ(shot.inFlight, step.inFlight);
+        }
+    }
+}
+
+// Player 1 stands at (600, 280) with his grenade resting on him and his
+// laser away; enemy 1 walks into him at (585, 262) and is blown up there.
+// The blast shows over the wreck until the grenade is back with its owner;
+// then it is parked and the wreck shows whole again.
+struct BlastCase {
+    const char* name;
+    int framesHeld;    // after the kill, with the grenade key held
+    int framesShowing; // after the kill, with the blast still shown
+};
+
+const BlastCase kBlastCases[] = {
+    {.name = "key released: the grenade is back at once", .framesHeld = 0, .framesShowing = 0},
+    {.name = "key held: the grenade flies until x 642", .framesHeld = 1, .framesShowing = 21},
+};
+
+TEST_F(ControlsTest, BlastVanishesWhenItsGrenadeComesBack) {
+    constexpr Point playerAt = {600, 280};
+    constexpr Point blastAt = {585, 262};
+    for (const BlastCase& c : kBlastCases) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        PutAt(game.player1, playerAt);
+        game.player1.laser = {.x = 20, .y = 100, .dx = 3, .dy = 3, .inFlight = 1};
+        EnemyArrivesAt(game.enemy1, blastAt);
+        RunFrames(1);
+        ASSERT_EQ(BlastOf(game.player1), blastAt);
+        EXPECT_TRUE(ShowsImage(images.player1Blast, blastAt));
+        for (int frame = 1; frame <= c.framesShowing; ++frame) {
+            RunFrames(1, frame <= c.framesHeld ? kGrenade1 : kNoInput);
+            ASSERT_EQ(BlastOf(game.player1), blastAt) << "frame " << frame << " after the kill";
+        }
+        RunFrames(1);
+        EXPECT_EQ(PositionOf(game.player1.grenade), playerAt);
+        EXPECT_EQ(BlastOf(game.player1), kParkedPoint);
+        EXPECT_FALSE(ShowsImage(images.player1Blast, blastAt));
+        EXPECT_TRUE(ShowsImage(images.enemy1Wreck, blastAt));
     }
 }
 

@@ -1,110 +1,317 @@
-// Hits and scoring: the hit box, the order of the tests, kills, deaths, streaks.
+// Hits and scoring: the hit box, the order of the tests, kills, deaths,
+// streaks and the grenade exits.
+#include "game/hits.h"
 #include "rules_test_support.h"
 
 namespace {
 
 using HitsTest = RulesTest;
-// A laser in flight far from every enemy, so that the resting grenade hits.
-constexpr Projectile kLaserAway{10, 200, 3, 3, 1};
+
+constexpr Point kEnemy1At = {300, 200};
+constexpr Point kEnemy2At = {420, 330};
+constexpr Point kInEnemy1 = {310, 215}; // strictly inside enemy 1's box
+constexpr Point kInEnemy2 = {430, 345};
+
+// Every shot of both players in flight far from both enemies.
+void SendAllShotsAway() {
+    game.player1.laser = {.x = 20, .y = 100, .dx = 3, .dy = 3, .inFlight = 1};
+    game.player2.laser = {.x = 40, .y = 120, .dx = 3, .dy = 3, .inFlight = 1};
+    game.player1.grenade = {.x = 60, .y = 140, .dx = 2, .dy = 2, .inFlight = 1};
+    game.player2.grenade = {.x = 80, .y = 160, .dx = 2, .dy = 2, .inFlight = 1};
+}
+
+// Enemies alive at their test places, every shot away.
+void ArmTheField() {
+    PutAt(game.enemy1, kEnemy1At);
+    PutAt(game.enemy2, kEnemy2At);
+    SendAllShotsAway();
+}
+
+struct HitBoxCase {
+    const char* name;
+    Point laser; // Player 1's, against enemy 1 at (300, 200)
+    bool hits;
+};
+
+const HitBoxCase kHitBoxCases[] = {
+    {.name = "on the enemy's own corner", .laser = {300, 200}, .hits = false},
+    {.name = "one pixel right and below the corner", .laser = {301, 201}, .hits = true},
+    {.name = "the far inside corner", .laser = {331, 231}, .hits = true},
+    {.name = "the top-right inside corner", .laser = {331, 201}, .hits = true},
+    {.name = "the bottom-left inside corner", .laser = {301, 231}, .hits = true},
+    {.name = "on the line x + 32", .laser = {332, 215}, .hits = false},
+    {.name = "on the line y + 32", .laser = {315, 232}, .hits = false},
+    {.name = "on the left side", .laser = {300, 215}, .hits = false},
+    {.name = "on the top side", .laser = {315, 200}, .hits = false},
+};
 
 TEST_F(HitsTest, PointHitsOnlyStrictlyInsideTheBox) {
-    const std::pair<Pair, bool> cases[] = {
-        // Player 1's resting laser relative to enemy 1's corner; whether it hits
-        {{0, 0}, false},  {{1, 1}, true},   {{31, 31}, true}, {{31, 1}, true}, {{1, 31}, true},
-        {{32, 1}, false}, {{1, 32}, false}, {{0, 5}, false},  {{5, 0}, false}, {{32, 32}, false},
-    };
-    for (const auto& [offset, hits] : cases) {
-        SCOPED_TRACE(testing::Message() << "offset " << offset.first << "," << offset.second);
-        Fresh({300, 300});
-        EnemyArrivesAt(game.enemy1, {300 - offset.first, 300 - offset.second});
-        RunFrames(1);
-        EXPECT_EQ((Pair{game.enemy1.dx == 0, game.player1.exp}), (Pair{hits, hits ? 23 : 0}));
+    for (const HitBoxCase& c : kHitBoxCases) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        ArmTheField();
+        PutAt(game.player1.laser, c.laser);
+        ResolveHits();
+        EXPECT_EQ(game.enemy1.dx == 0, c.hits);
+        EXPECT_EQ(game.player1.exp, c.hits ? 23 : 0);
     }
 }
 
-TEST_F(HitsTest, StreakRaisesBountyAndEarnsExperienceUpToTheLimit) {
-    // Bounty, laser exp and grenade exp of kills 1 to 5 of a streak.
-    const int table[][3] = {
-        {3, 23, 43}, {12, 32, 52}, {39, 59, 79}, {120, 140, 160}, {363, 383, 403}};
-    for (bool grenade : {false, true}) {
-        Fresh({300, 300});
-        for (int kill = 1; kill <= 20; ++kill) {
-            SCOPED_TRACE(testing::Message() << (grenade ? "grenade" : "laser") << " kill " << kill);
-            EnemyArrivesAt(game.enemy1, {290, 290});
-            game.player1.laser = grenade ? kLaserAway : game.player1.laser;
-            const std::int32_t before = game.player1.exp;
-            RunFrames(1);
-            if (kill <= 5) {
-                EXPECT_EQ((Pair{game.player1.bounty, game.player1.exp - before}),
-                          (Pair{table[kill - 1][0], table[kill - 1][grenade ? 2 : 1]}));
-            }
-            if (kill >= 19) { // exp passes 2^31 - 1 here, the bounty (3^(k+1) - 3) / 2 at 20
-                EXPECT_EQ(Score(game.player1), (Pair{kMax, kill == 19 ? 1743392199 : kMax}));
+// The players' shots in the order of the hit tests. A grenade kill leaves a
+// blast at the enemy's place.
+struct ShotCase {
+    const char* name;
+    int owner;
+    Projectile PlayerState::*weapon;
+    std::int32_t killExp; // a first kill's worth
+};
+
+const ShotCase kShotsInOrder[] = {
+    {.name = "Player 1's laser", .owner = 1, .weapon = &PlayerState::laser, .killExp = 23},
+    {.name = "Player 2's laser", .owner = 2, .weapon = &PlayerState::laser, .killExp = 23},
+    {.name = "Player 1's grenade", .owner = 1, .weapon = &PlayerState::grenade, .killExp = 43},
+    {.name = "Player 2's grenade", .owner = 2, .weapon = &PlayerState::grenade, .killExp = 43},
+};
+
+bool IsGrenade(const ShotCase& shot) {
+    return shot.weapon == &PlayerState::grenade;
+}
+
+// Neither the shot's flight nor its owner's death matters.
+struct KillerState {
+    const char* name;
+    int inFlight;
+    int ownerDead;
+};
+
+const KillerState kKillerStates[] = {
+    {.name = "in flight", .inFlight = 1, .ownerDead = 0},
+    {.name = "resting", .inFlight = 0, .ownerDead = 0},
+    {.name = "its owner dead", .inFlight = 1, .ownerDead = 1},
+};
+
+TEST_F(HitsTest, KillStopsTheEnemyLeavesAWreckAndScoresForTheShooter) {
+    for (const ShotCase& c : kShotsInOrder) {
+        for (int target : {1, 2}) {
+            for (const KillerState& state : kKillerStates) {
+                SCOPED_TRACE(testing::Message()
+                             << c.name << " " << state.name << " takes enemy " << target);
+                StartRun();
+                ArmTheField();
+                PlayerState& shooter = Player(c.owner);
+                const PlayerState& other = Player(3 - c.owner);
+                const EnemyState& enemy = Enemy(target);
+                const EnemyState& spared = Enemy(3 - target);
+                Projectile& shot = shooter.*c.weapon;
+                const Point hitPoint = target == 1 ? kInEnemy1 : kInEnemy2;
+                PutAt(shot, hitPoint);
+                shot.inFlight = state.inFlight;
+                shooter.dead = state.ownerDead;
+                ResolveHits();
+                EXPECT_EQ(enemy.dx, 0);
+                EXPECT_EQ(enemy.dy, 0);
+                EXPECT_EQ(WreckOf(enemy), PositionOf(enemy));
+                EXPECT_EQ(spared.dx, 1);
+                EXPECT_EQ(WreckOf(spared), kParkedPoint);
+                EXPECT_EQ(PositionOf(shot), hitPoint);
+                EXPECT_EQ(shot.inFlight, 0);
+                EXPECT_EQ(shooter.exp, c.killExp);
+                EXPECT_EQ(shooter.bounty, 3);
+                EXPECT_EQ(BlastOf(shooter), IsGrenade(c) ? PositionOf(enemy) : kParkedPoint);
+                EXPECT_EQ(other.exp, 0);
+                EXPECT_EQ(BlastOf(other), kParkedPoint);
             }
         }
     }
 }
 
-// Both players stand at 300, 300, where enemy 1 walks in; the projectiles not
-// sent away rest there, dead owner or not. The first in the order (lasers
-// before grenades, Player 1 before Player 2) takes the enemy, and enemy 2 too
-// when the point lies in both boxes; a grenade's blast marks the later one.
-TEST_F(HitsTest, FirstRestingProjectileInOrderTakesEnemiesWalkingIntoItsOwner) {
-    const std::tuple<std::array<bool, 4>, int, int, bool> cases[] = {
-        // sent away (laser 1, laser 2, grenade 1, grenade 2), Player 1 dead, first, both enemies
-        {{0, 0, 0, 0}, 0, 0, false}, {{1, 0, 0, 0}, 0, 1, false}, {{1, 1, 0, 0}, 0, 2, false},
-        {{1, 1, 1, 0}, 0, 3, false}, {{0, 0, 0, 0}, 1, 0, false}, {{1, 1, 0, 0}, 1, 2, false},
-        {{0, 0, 0, 0}, 0, 0, true},  {{1, 1, 0, 0}, 0, 2, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
-        const auto& [away, dead1, first, both] = c;
-        Fresh({300, 300}), Place(game.player2, {300, 300}), game.player1.dead = dead1;
-        EnemyArrivesAt(game.enemy1, {290, 290});
-        EnemyArrivesAt(game.enemy2, both ? Pair{295, 295} : Pair{400, 400});
-        Projectile* shots[] = {&game.player1.laser, &game.player2.laser, &game.player1.grenade,
-                               &game.player2.grenade};
-        for (int i = 0; i < 4; ++i) {
-            const std::int32_t v = i < 2 ? 3 : 2;
-            *shots[i] = away[i] ? Projectile{10, 200, v, v, 1} : *shots[i];
+// All shots from the n-th in the order on stand in enemy 1's box: the n-th
+// takes it, and the later ones fly on.
+TEST_F(HitsTest, FirstShotInTheOrderTakesTheEnemy) {
+    for (std::size_t first = 0; first < std::size(kShotsInOrder); ++first) {
+        const ShotCase& c = kShotsInOrder[first];
+        SCOPED_TRACE(c.name);
+        StartRun();
+        ArmTheField();
+        for (std::size_t later = first; later < std::size(kShotsInOrder); ++later) {
+            const ShotCase& shot = kShotsInOrder[later];
+            PutAt(Player(shot.owner).*shot.weapon, kInEnemy1);
         }
-        RunFrames(1);
-        const Pair kills = first < 2 ? Pair{23, 32} : Pair{43, 52}; // exp of a first, second kill
-        const Pair score = both ? Pair{kills.first + kills.second, 12} : Pair{kills.first, 3};
-        const Pair blast = first < 2 ? kOff : both ? Pair{295, 295} : Pair{290, 290};
-        const bool p1 = first % 2 == 0;
-        EXPECT_EQ(std::tuple(game.enemy1.dx, game.enemy2.dx, Score(game.player1),
-                             Score(game.player2), Blast(game.player1), Blast(game.player2)),
-                  std::tuple(0, both ? 0 : 1, p1 ? score : Pair{0, 0}, p1 ? Pair{0, 0} : score,
-                             p1 ? blast : kOff, p1 ? kOff : blast));
+        ResolveHits();
+        EXPECT_EQ(game.enemy1.dx, 0);
+        EXPECT_EQ(Player(c.owner).exp, c.killExp);
+        EXPECT_EQ(Player(3 - c.owner).exp, 0);
+        for (std::size_t later = first + 1; later < std::size(kShotsInOrder); ++later) {
+            const ShotCase& shot = kShotsInOrder[later];
+            EXPECT_EQ((Player(shot.owner).*shot.weapon).inFlight, 1) << shot.name;
+        }
     }
 }
 
-// The worked run: a laser kill, a grenade kill, then enemy 1's laser hits
-// Player 1, wiping his bounty. Also with Player 1 dead (hit again), with the
-// laser of a destroyed enemy, and with a laser that, back on its enemy inside
-// Player 2's box, kills him in the same frame.
-TEST_F(HitsTest, WorkedRunThenAnEnemyLaserHitsEvenTheDead) {
-    // Player 1 dead, enemy 1 a wreck, Player 2's place.
-    const std::tuple<int, bool, Pair> cases[] = {
-        {0, false, {50, 50}}, {1, false, {50, 50}}, {0, true, {50, 50}}, {0, false, {440, 410}}};
-    for (const auto& [dead1, wreck, player2] : cases) {
-        SCOPED_TRACE(testing::Message() << "dead " << dead1 << ", wreck " << wreck);
-        Fresh({300, 300}), Place(game.player2, player2), game.player1.dead = dead1;
-        EnemyArrivesAt(game.enemy1, {290, 290}), RunFrames(1);
-        EXPECT_EQ(Score(game.player1), (Pair{23, 3}));
-        EnemyArrivesAt(game.enemy2, {295, 295}), game.player1.laser = kLaserAway, RunFrames(1);
-        EXPECT_EQ(Score(game.player1), (Pair{75, 12}));
-        EnemyArrivesAt(game.enemy1, {450, 420});
-        game.enemy1.dx = game.enemy1.dy = wreck ? 0 : 1;
-        Place(game.enemy1, wreck ? Pair{450, 420} : Pos(game.enemy1));
-        Place(game.enemy1.laser, {313, 313}), RunFrames(1);
-        const PlayerState &p1 = game.player1, &p2 = game.player2;
-        EXPECT_EQ(std::tuple(p1.dead, p1.corpseX, p1.corpseY, Pos(game.enemy1.laser), Score(p1)),
-                  std::tuple(1, 300, 300, Pair{450, 420}, Pair{75, 0}));
-        const bool both = player2 != Pair{50, 50}; // the both-dead countdown runs at once
-        EXPECT_EQ(std::tuple(p2.dead, p2.corpseX, p2.corpseY, game.restartCountdown),
-                  both ? std::tuple(1, 440, 410, 99) : std::tuple(0, kParked, kParked, 100));
+// Kills enemy 1 afresh with one of Player 1's weapons.
+void KillEnemy1With(Projectile PlayerState::*weapon) {
+    ArmTheField();
+    game.enemy1.dx = 1;
+    game.enemy1.dy = 1;
+    PutAt(game.player1.*weapon, kInEnemy1);
+    ResolveHits();
+}
+
+struct StreakCase {
+    const char* name;
+    std::int32_t bounty;
+    std::int32_t laserExp; // earned by the kill
+    std::int32_t grenadeExp;
+};
+
+const StreakCase kStreakCases[] = {
+    {.name = "1st kill", .bounty = 3, .laserExp = 23, .grenadeExp = 43},
+    {.name = "2nd kill", .bounty = 12, .laserExp = 32, .grenadeExp = 52},
+    {.name = "3rd kill", .bounty = 39, .laserExp = 59, .grenadeExp = 79},
+    {.name = "4th kill", .bounty = 120, .laserExp = 140, .grenadeExp = 160},
+    {.name = "5th kill", .bounty = 363, .laserExp = 383, .grenadeExp = 403},
+};
+
+TEST_F(HitsTest, StreakTriplesTheBountyPlusThreeAndEarnsItOnTop) {
+    for (Projectile PlayerState::*weapon : {&PlayerState::laser, &PlayerState::grenade}) {
+        StartRun();
+        for (const StreakCase& c : kStreakCases) {
+            SCOPED_TRACE(c.name);
+            const std::int32_t expBefore = game.player1.exp;
+            KillEnemy1With(weapon);
+            const bool laser = weapon == &PlayerState::laser;
+            EXPECT_EQ(game.player1.bounty, c.bounty);
+            EXPECT_EQ(game.player1.exp - expBefore, laser ? c.laserExp : c.grenadeExp);
+        }
+    }
+}
+
+// The bounty after the 19th kill is (3^20 - 3) / 2; exp passes the largest
+// 32-bit value at that kill, the bounty at the 20th. Both stop there.
+TEST_F(HitsTest, ScoresStopAtTheLargestValue) {
+    for (Projectile PlayerState::*weapon : {&PlayerState::laser, &PlayerState::grenade}) {
+        StartRun();
+        for (int kill = 1; kill <= 18; ++kill) {
+            KillEnemy1With(weapon);
+        }
+        ASSERT_LT(game.player1.exp, kMax);
+        KillEnemy1With(weapon);
+        EXPECT_EQ(game.player1.bounty, 1743392199);
+        EXPECT_EQ(game.player1.exp, kMax);
+        KillEnemy1With(weapon);
+        EXPECT_EQ(game.player1.bounty, kMax);
+        EXPECT_EQ(game.player1.exp, kMax);
+    }
+}
+
+// Player 1 stands at (120, 340) with 75 exp and a bounty of 12; Player 2
+// with 30 and 3. Enemy 1 is at (450, 260), enemy 2 at (530, 410).
+struct PlayerHitCase {
+    const char* name;
+    int shooter;
+    Point laser;
+    Point player2At = {60, 40};
+    bool player1Dead = false;
+    bool wreck = false; // the shooter is destroyed
+    bool hits1 = false;
+    bool hits2 = false;
+};
+
+const PlayerHitCase kPlayerHitCases[] = {
+    {.name = "enemy 1's laser hits Player 1", .shooter = 1, .laser = {130, 350}, .hits1 = true},
+    {.name = "enemy 2's laser hits Player 2", .shooter = 2, .laser = {70, 50}, .hits2 = true},
+    {.name = "a laser on the player's corner misses", .shooter = 1, .laser = {120, 340}},
+    {.name = "a dead player is hit again where he lies now",
+     .shooter = 2,
+     .laser = {150, 365},
+     .player1Dead = true,
+     .hits1 = true},
+    {.name = "a wreck's laser still kills and goes back to the wreck",
+     .shooter = 1,
+     .laser = {130, 350},
+     .wreck = true,
+     .hits1 = true},
+    {.name = "back on its enemy inside Player 2's box, one laser kills both",
+     .shooter = 1,
+     .laser = {130, 350},
+     .player2At = {440, 250},
+     .hits1 = true,
+     .hits2 = true},
+};
+
+// A hit player is dead with his corpse where he stands and no bounty; his
+// exp stays. A player not hit keeps all of it, his old corpse at (40, 20).
+void ExpectHitOrSpared(const PlayerState& player, bool hit, bool wasDead, std::int32_t exp,
+                       std::int32_t bounty) {
+    EXPECT_EQ(player.dead, hit || wasDead);
+    EXPECT_EQ(CorpseOf(player), hit ? PositionOf(player) : (Point{40, 20}));
+    EXPECT_EQ(player.exp, exp);
+    EXPECT_EQ(player.bounty, hit ? 0 : bounty);
+}
+
+TEST_F(HitsTest, EnemyLaserKillsAPlayerWipesHisBountyAndGoesBack) {
+    for (const PlayerHitCase& c : kPlayerHitCases) {
+        SCOPED_TRACE(c.name);
+        StartRun();
+        PlayerState& p1 = game.player1;
+        PlayerState& p2 = game.player2;
+        PutAt(p1, {120, 340});
+        PutAt(p2, c.player2At);
+        for (PlayerState* player : {&p1, &p2}) {
+            player->corpseX = 40;
+            player->corpseY = 20;
+        }
+        p1.exp = 75;
+        p1.bounty = 12;
+        p1.dead = c.player1Dead;
+        p2.exp = 30;
+        p2.bounty = 3;
+        PutAt(game.enemy1, {450, 260});
+        PutAt(game.enemy2, {530, 410});
+        EnemyState& shooter = Enemy(c.shooter);
+        PutAt(shooter.laser, c.laser);
+        if (c.wreck) {
+            shooter.dx = 0;
+            shooter.dy = 0;
+        }
+        ResolveHits();
+        ExpectHitOrSpared(p1, c.hits1, c.player1Dead, 75, 12);
+        ExpectHitOrSpared(p2, c.hits2, false, 30, 3);
+        const bool hitSomebody = c.hits1 || c.hits2;
+        EXPECT_EQ(PositionOf(shooter.laser), hitSomebody ? PositionOf(shooter) : c.laser);
+        EXPECT_EQ(shooter.laser.dx, 3);
+        EXPECT_EQ(shooter.laser.dy, 3);
+    }
+}
+
+struct ExitCase {
+    const char* name;
+    Point grenade;
+    int inFlightAfter;
+};
+
+const ExitCase kExitCases[] = {
+    {.name = "x 640 flies on", .grenade = {640, 300}, .inFlightAfter = 1},
+    {.name = "x 641 ends the flight", .grenade = {641, 300}, .inFlightAfter = 0},
+    {.name = "y 640 flies on", .grenade = {300, 640}, .inFlightAfter = 1},
+    {.name = "y 641 ends the flight", .grenade = {300, 641}, .inFlightAfter = 0},
+    {.name = "y 481 below the playfield flies on", .grenade = {300, 481}, .inFlightAfter = 1},
+};
+
+TEST_F(HitsTest, GrenadeFlightEndsPast640OnEitherAxis) {
+    for (const ExitCase& c : kExitCases) {
+        SCOPED_TRACE(c.name);
+        for (PlayerState* player : {&game.player1, &game.player2}) {
+            player->grenade = {.x = c.grenade.x, .y = c.grenade.y, .dx = 2, .dy = 2, .inFlight = 1};
+            player->blastX = 410;
+            player->blastY = 60;
+        }
+        EndGrenadeFlights();
+        for (const PlayerState* player : {&game.player1, &game.player2}) {
+            EXPECT_EQ(player->grenade.inFlight, c.inFlightAfter);
+            EXPECT_EQ(PositionOf(player->grenade), c.grenade);
+            EXPECT_EQ(BlastOf(*player), (Point{410, 60}));
+        }
     }
 }
 

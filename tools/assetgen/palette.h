@@ -26,4 +26,22 @@ constexpr Ramp kDeadBlue = {{{26, 32, 58}, {44, 56, 92}, {70, 86, 128}, {112, 12
 constexpr Ramp kScorched = {{{44, 20, 18}, {70, 32, 28}, {98, 48, 40}, {132, 74, 60}}};
 constexpr Ramp kBarrierPaint = {{{150, 26, 20}, {214, 48, 32}, {236, 232, 222}, {255, 255, 255}}};
 
+// The arena itself stays near black: every sprite is an opaque rectangle
+// with a black margin, so anything brighter would box the sprites in.
+constexpr Rgb kFloorDot = {12, 18, 34};
+constexpr Rgb kConsoleFill = {10, 13, 24}; // the HUD panel and tag plates
+constexpr Rgb kConsoleDeep = {5, 7, 14};   // the HUD strip, barely off the floor
+constexpr Rgb kConsoleLine = {20, 38, 78}; // their frames, like the home pad's
+constexpr Rgb kConsoleBracket = {48, 96, 184};
+constexpr Rgb kTagChip = {22, 34, 70};
+constexpr Rgb kConsoleSlot = {15, 21, 40};
+constexpr Rgb kConsoleDot = {22, 34, 64};
+
+// The off-limits block: a raised deck, hatched, ringed by hazard paint.
+constexpr Rgb kBlockDeck = {17, 18, 25};
+constexpr Rgb kBlockHatch = {27, 28, 38};
+constexpr Rgb kHazardAmber = {112, 82, 22};
+constexpr Rgb kHazardDark = {22, 20, 16};
+constexpr Ramp kBlockFace = {{{10, 11, 16}, {24, 26, 36}, {38, 41, 54}, {74, 80, 100}}};
+
 } // namespace palette

@@ -219,3 +219,25 @@ Image ScaleUp(const Image& image, int factor) {
     }
     return scaled;
 }
+
+static std::uint8_t MixChannel(std::uint8_t from, std::uint8_t to, float part) {
+    const float value = static_cast<float>(from) + (static_cast<float>(to) - from) * part;
+    return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0f, 255.0f)));
+}
+
+Rgb Mix(Rgb from, Rgb to, float part) {
+    return {MixChannel(from.r, to.r, part), MixChannel(from.g, to.g, part),
+            MixChannel(from.b, to.b, part)};
+}
+
+void DrawChamferedFrame(Image& image, int x0, int y0, int x1, int y1, int chamfer, Rgb colour) {
+    const int c = chamfer;
+    DrawLine(image, x0 + c, y0, x1 - c, y0, colour);
+    DrawLine(image, x0 + c, y1, x1 - c, y1, colour);
+    DrawLine(image, x0, y0 + c, x0, y1 - c, colour);
+    DrawLine(image, x1, y0 + c, x1, y1 - c, colour);
+    DrawLine(image, x0, y0 + c, x0 + c, y0, colour);
+    DrawLine(image, x1 - c, y0, x1, y0 + c, colour);
+    DrawLine(image, x0, y1 - c, x0 + c, y1, colour);
+    DrawLine(image, x1 - c, y1, x1, y1 - c, colour);
+}

@@ -61,3 +61,10 @@ void ShadeBevel(Image& image, const Mask& mask, const Ramp& ramp);
 void Outline(Image& image, const Mask& mask, Rgb colour);
 // The scale-up used for the desktop icon: every pixel becomes a block.
 Image ScaleUp(const Image& image, int factor);
+
+// The colour a fraction `part` of the way from `from` to `to` (0 gives
+// `from`, 1 gives `to`), rounded per channel.
+Rgb Mix(Rgb from, Rgb to, float part);
+// Draws the outline of the rectangle from (x0, y0) to (x1, y1), both
+// included, with its corners cut by diagonals `chamfer` pixels long.
+void DrawChamferedFrame(Image& image, int x0, int y0, int x1, int y1, int chamfer, Rgb colour);

@@ -13,6 +13,7 @@
 #include "game/state_json.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -33,9 +34,33 @@ struct OutputBuffer {
 
 static OutputBuffer output;
 
+static void Complain(const std::string& message) {
+    std::fprintf(stderr, "flagrun-replay: %s\n", message.c_str());
+}
+
+// A trace that cannot be written ends the run at once: a cut-off trace must
+// never look like a finished one, and nothing after the failure would reach
+// the reader anyway.
+[[noreturn]] static void FailTrace() {
+    const int error = errno;
+    Complain(std::string("cannot write the trace: ") + std::strerror(error));
+    std::exit(1);
+}
+
 static void FlushOutput() {
-    std::fwrite(output.bytes, 1, output.used, stdout);
+    if (std::fwrite(output.bytes, 1, output.used, stdout) != output.used) {
+        FailTrace();
+    }
     output.used = 0;
+}
+
+// The last of the trace, written and closed with every result checked: a
+// full disk may only show when the stream's own buffer is flushed.
+static void CloseTrace() {
+    FlushOutput();
+    if (std::fflush(stdout) != 0 || std::fclose(stdout) != 0) {
+        FailTrace();
+    }
 }
 
 static void PrintFrame(std::int64_t frame) {
@@ -44,10 +69,6 @@ static void PrintFrame(std::int64_t frame) {
     }
     const char* end = FormatStateJson(output.bytes + output.used, frame, game);
     output.used = static_cast<std::size_t>(end - output.bytes);
-}
-
-static void Complain(const std::string& message) {
-    std::fprintf(stderr, "flagrun-replay: %s\n", message.c_str());
 }
 
 // The whole script, from a file or, for "-", from standard input.
@@ -113,20 +134,72 @@ static bool NextFrame(Playback* playback) {
     return true;
 }
 
+// Room for the screen as a BMP file in any format SDL may save it in: at
+// most four bytes a pixel, plus the headers and a palette.
+static std::size_t BmpCapacity(const SDL_Surface* surface) {
+    return 4 * static_cast<std::size_t>(surface->w) * static_cast<std::size_t>(surface->h) + 2048;
+}
+
+// The screen as BMP file bytes in memory, where no write can fail halfway
+// unnoticed; false with SDL's reason when it does not fit.
+static bool EncodeScreen(std::vector<char>* bytes) {
+    bytes->resize(BmpCapacity(screen));
+    SDL_RWops* stream = SDL_RWFromMem(bytes->data(), static_cast<int>(bytes->size()));
+    if (stream == nullptr) {
+        return false;
+    }
+    const bool saved = SDL_SaveBMP_RW(screen, stream, 0) == 0;
+    const int size = SDL_RWtell(stream);
+    SDL_RWclose(stream);
+    if (!saved || size <= 0) {
+        return false;
+    }
+    bytes->resize(static_cast<std::size_t>(size));
+    return true;
+}
+
+// Writes the bytes to `path` and closes it, every result checked; false
+// with errno set on the first failure.
+static bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        std::fflush(file) != 0) {
+        const int error = errno;
+        std::fclose(file);
+        errno = error;
+        return false;
+    }
+    return std::fclose(file) == 0;
+}
+
+// The file appears whole or not at all: it is written under a temporary
+// name in the same directory and renamed into place once complete, so a
+// full disk leaves neither a cut-off BMP nor the temporary file behind.
 static bool SaveScreenshot(const Screenshot& shot) {
-    if (SDL_SaveBMP(screen, shot.path.c_str()) != 0) {
+    std::vector<char> bytes;
+    if (!EncodeScreen(&bytes)) {
         Complain("cannot save screenshot '" + shot.path + "': " + SDL_GetError());
+        return false;
+    }
+    const std::string temporary = shot.path + ".partial-" + std::to_string(getpid());
+    if (!WriteWholeFile(temporary, bytes) ||
+        std::rename(temporary.c_str(), shot.path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        Complain("cannot save screenshot '" + shot.path + "': " + std::strerror(error));
         return false;
     }
     return true;
 }
 
 // Drawing only reads the game state, so the printed states do not depend on
-// it; only a screenshot looks at the screen, and since the screen is never
-// cleared it needs every frame before it drawn too. Frames after the last
-// screenshot therefore run the rules alone: the blits cost some 30 us a
-// frame (the sprites stay in their 24-bit file format, so every blit
-// converts), the rules well under one.
+// it; only a screenshot looks at the screen, and since each frame erases
+// only what the frame before it drew, it needs every frame before it drawn
+// too. Frames after the last screenshot therefore run the rules alone: the
+// drawing costs tens of microseconds a frame, the rules well under one.
 static std::int64_t LastScreenshotFrame(const std::vector<Screenshot>& shots) {
     std::int64_t last = 0;
     for (const Screenshot& shot : shots) {
@@ -137,7 +210,8 @@ static std::int64_t LastScreenshotFrame(const std::vector<Screenshot>& shots) {
 
 // The game's loop: drain the events, then a frame on the held keys, until a
 // quit request has been seen, or here also until the script runs out.
-// Returns the exit status: 1 if a screenshot could not be saved.
+// Returns the exit status: 1 if a screenshot could not be saved or its
+// frame was never reached.
 static int Replay(const std::vector<Instruction>& script, const Options& options) {
     Playback playback;
     playback.script = &script;
@@ -147,7 +221,7 @@ static int Replay(const std::vector<Instruction>& script, const Options& options
     std::int64_t printed = 0;
     int status = 0;
     int quit = 0;
-    const std::int64_t lastDrawn = LastScreenshotFrame(shots);
+    const std::int64_t lastDrawn = options.flip ? INT64_MAX : LastScreenshotFrame(shots);
     while (!quit && NextFrame(&playback)) {
         // The queue holds nothing the game reacts to unless this tool put an
         // Escape there; polling an empty queue would cost most of a frame.
@@ -175,11 +249,11 @@ static int Replay(const std::vector<Instruction>& script, const Options& options
     if (frame > printed) {
         PrintFrame(frame);
     }
-    FlushOutput();
-    std::fflush(stdout);
+    CloseTrace();
     for (; nextShot < shots.size(); ++nextShot) {
         Complain("frame " + std::to_string(shots[nextShot].frame) + " was not reached; '" +
                  shots[nextShot].path + "' not saved");
+        status = 1;
     }
     return status;
 }
@@ -192,6 +266,8 @@ static int Replay(const std::vector<Instruction>& script, const Options& options
 // for pixel as it would on the display, and SDL_Flip of a surface that is
 // not the display does nothing. Without memory for the copy the frames are
 // drawn on the display itself, slower but alike. Returns the display.
+// With --flip the replay stays on the display and draws and flips every
+// frame as the game does: the honest cost of a frame.
 static SDL_Surface* DrawOffscreen() {
     SDL_Surface* display = screen;
     SDL_Surface* copy = SDL_DisplayFormat(display);
@@ -236,8 +312,10 @@ int main(int argc, char** argv) {
     // a machine without an audio device must not stop the start-up either.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // Unpaced: a flip never waits for a display's refresh here.
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 0);
     StartUp();
-    SDL_Surface* display = DrawOffscreen();
+    SDL_Surface* display = options.flip ? screen : DrawOffscreen();
     int status = Replay(script, options);
     // A demo ends with the state its recording ended in.
     std::string outOfSync;

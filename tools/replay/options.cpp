@@ -5,7 +5,7 @@
 #include <string_view>
 
 const char* const kUsage = "usage: flagrun-replay [--every N] [--screenshot FRAME:FILE.bmp]... "
-                           "SCRIPT (SCRIPT may be - for standard input)";
+                           "[--flip] SCRIPT (SCRIPT may be - for standard input)";
 
 // A frame number or period: decimal digits only, 1 or more, 64-bit.
 static bool ParsePositive(std::string_view text, std::int64_t* value) {
@@ -51,6 +51,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
         if (arg == "--help") {
             options->help = true;
+        } else if (arg == "--flip") {
+            options->flip = true;
         } else if (arg == "--every") {
             const std::string_view value = argv[++i];
             if (!ParsePositive(value, &options->every)) {

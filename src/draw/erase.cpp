@@ -1,0 +1,68 @@
+// The erase at the start of every frame: the background goes back under
+// everything the previous frame drew.
+#include "draw/erase.h"
+
+#include "draw/images.h"
+#include "game/geometry.h"
+
+DrawnAreas drawnAreas;
+
+static bool Contains(const SDL_Rect& outer, const SDL_Rect& inner) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+
+// Putting the background back is the same wherever the rectangles overlap,
+// so one lying inside another already noted (a glyph on an eraser) is left
+// out.
+void NoteDrawn(const SDL_Surface* destination, const SDL_Rect& area) {
+    if (destination != screen || area.w == 0 || area.h == 0 || drawnAreas.overflowed) {
+        return;
+    }
+    for (int i = 0; i < drawnAreas.count; ++i) {
+        if (Contains(drawnAreas.areas[i], area)) {
+            return;
+        }
+    }
+    if (drawnAreas.count == kDrawnAreaCapacity) {
+        drawnAreas.overflowed = true;
+        return;
+    }
+    drawnAreas.areas[drawnAreas.count] = area;
+    drawnAreas.count += 1;
+}
+
+void ForgetDrawn() {
+    drawnAreas.count = 0;
+    drawnAreas.overflowed = false;
+}
+
+// The HUD panel is drawn opaque at its place as the last sprite of every
+// frame, over everything beneath it: what the last frame drew inside it
+// cannot show through and needs no background first.
+static bool UnderTheHudPanel(const SDL_Rect& area) {
+    if (images.hudEraser == nullptr) {
+        return false;
+    }
+    const SDL_Rect panel = {kHudEraser.x, kHudEraser.y, static_cast<Uint16>(images.hudEraser->w),
+                            static_cast<Uint16>(images.hudEraser->h)};
+    return Contains(panel, area);
+}
+
+// The screen keeps its pixels from one flip to the next (the display is one
+// surface presented whole by every flip), so what is on it now is exactly
+// the last frame. The background copied onto its own place is not noted
+// again, and a whole background forgets the list itself.
+void EraseLastFrame() {
+    if (drawnAreas.overflowed) {
+        DrawBackground();
+        return;
+    }
+    for (int i = 0; i < drawnAreas.count; ++i) {
+        const SDL_Rect& area = drawnAreas.areas[i];
+        if (!UnderTheHudPanel(area)) {
+            DrawImageRegion(images.background, area.x, area.y, area.w, area.h, area.x, area.y);
+        }
+    }
+    ForgetDrawn();
+}
