@@ -6,15 +6,32 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+static void PrintUsage(std::FILE* stream) {
+    std::fputs("Usage: flagrun [--record FILE | --play FILE]\n\nOptions:\n", stream);
+    std::fputs(kDemoOptionsUsage, stream);
+    std::fputs("  --help         print this help and exit\n\nControls:\n"
+               "  Player 1   arrow keys move, Space fires a laser, Right Alt throws a grenade\n"
+               "  Player 2   W A S D move, Left Ctrl fires a laser, Left Shift throws a grenade\n",
+               stream);
+    std::fputs(kGamepadUsage, stream);
+    std::fputs("  Escape quits\n", stream);
+}
 
 // --record FILE or --play FILE.
 static bool ParseDemoOption(int argc, char** argv, DemoMode* mode, const char** path) {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            PrintUsage(stdout);
+            std::exit(0);
+        }
         const bool record = std::strcmp(argv[i], "--record") == 0;
         const bool play = std::strcmp(argv[i], "--play") == 0;
         if ((!record && !play) || i + 1 == argc || *mode != DemoMode::kNone) {
             std::fprintf(stderr, "flagrun: bad option '%s'\n", argv[i]);
+            PrintUsage(stderr);
             return false;
         }
         *mode = record ? DemoMode::kRecord : DemoMode::kPlay;
