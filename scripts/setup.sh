@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils file clang-format
   clang libclang-rt-14-dev
+  libpng-dev lintian appstream dpkg-dev man-db
 )
 
 missing=()

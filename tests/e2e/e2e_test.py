@@ -107,7 +107,8 @@ class Game:
 
     def window_shown(self):
         check(self.proc.poll() is None, "flagrun ended before its window: %r" % self.output())
-        for win in run("xdotool", "search", "--pid", str(self.proc.pid), ok=False).split():
+        for win in run("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
+                       ok=False).split():  # only a mapped, viewable window takes the focus
             geometry = run("xdotool", "getwindowgeometry", "--shell", win.decode(), ok=False)
             if re.search(rb"WIDTH=640\s+HEIGHT=530\s", geometry):
                 return win.decode()
@@ -271,13 +272,14 @@ def runs_without(relative):  # a run dir with all but one of the files that the 
 def installed_game_has_a_menu_entry_an_icon_and_runs_elsewhere():
     prefix = os.path.join(TMP, "games dir", "prefix")  # the launcher must quote its paths
     run(CMAKE, "--install", BUILD, "--prefix", prefix)
-    run("desktop-file-validate", entry := prefix + "/share/applications/flagrun.desktop")
+    run("desktop-file-validate",
+        entry := prefix + "/share/applications/io.github.flagrun.flagrun.desktop")
     values = dict(line.strip().split("=", 1) for line in open(entry) if "=" in line)
-    check(os.access(os.path.join(prefix, "bin", values["Exec"]), os.X_OK), values["Exec"])
+    eq(values["Exec"], '"%s/games/flagrun"' % prefix, "Exec: the launcher, quoted")
     with open(os.path.join(prefix, "share/icons/hicolor/64x64/apps", values["Icon"] + ".png"),
               "rb") as icon:  # the signature, then the IHDR chunk: width and height come first
         eq(icon.read(24), b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + struct.pack(">II", 64, 64), "icon")
-    started(cwd := tempfile.mkdtemp(dir=TMP), os.path.join(prefix, "bin/flagrun")).escape()
+    started(cwd := tempfile.mkdtemp(dir=TMP), os.path.join(prefix, "games/flagrun")).escape()
     eq(os.listdir(cwd), [], "files the game left in its working directory")
 
 

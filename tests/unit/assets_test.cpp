@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -161,10 +162,61 @@ TEST(AssetHudArt, PanelLinesMatchAndTheBackgroundClosesItsFoot) {
     }
 }
 
-TEST(AssetIcon, IsA64PixelPng) {
-    const std::string png = ReadFile("flagrun.png");
-    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16));
-    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
+// The desktop icons: one PNG per size, decoded by libpng. The icon is laid out on 64 units: the
+// droid's body centre at (24, 37), the flag's cloth around (50, 14); the corners stay clear.
+struct IconCase {
+    const char* name;
+    int size;
+};
+const IconCase kIcons[] = {
+    {.name = "smallest menu icon", .size = 16}, {.name = "panel icon", .size = 32},
+    {.name = "launcher icon", .size = 48},      {.name = "desktop icon", .size = 64},
+    {.name = "large icon", .size = 128},        {.name = "software centre icon", .size = 256},
+};
+
+struct IconPixel {
+    Uint8 r, g, b, a;
+};
+
+std::vector<IconPixel> ReadIcon(int size, png_image& png) {
+    const std::string path = "icons/flagrun-" + std::to_string(size) + ".png";
+    png = png_image{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
+        ADD_FAILURE() << path << ": " << png.message;
+        return {};
+    }
+    png.format = PNG_FORMAT_RGBA;
+    std::vector<IconPixel> pixels(PNG_IMAGE_SIZE(png) / sizeof(IconPixel));
+    EXPECT_NE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr), 0) << png.message;
+    return pixels;
+}
+
+TEST(AssetIcons, AreSquareRgbaWithTheDroidLeftAndTheRedFlagRightOnAClearGround) {
+    for (const IconCase& icon : kIcons) {
+        SCOPED_TRACE(icon.name);
+        png_image png;
+        const std::vector<IconPixel> pixels = ReadIcon(icon.size, png);
+        ASSERT_FALSE(pixels.empty());
+        EXPECT_EQ(png.width, static_cast<png_uint_32>(icon.size));
+        ASSERT_EQ(png.height, static_cast<png_uint_32>(icon.size));
+        auto at = [&](float x, float y) {
+            const int col = static_cast<int>(x * static_cast<float>(icon.size) / 64.0f);
+            const int row = static_cast<int>(y * static_cast<float>(icon.size) / 64.0f);
+            return pixels[static_cast<std::size_t>(row * icon.size + col)];
+        };
+        const IconPixel body = at(24.0f, 37.0f);
+        EXPECT_EQ(body.a, 255);
+        EXPECT_GT(body.b, body.r);
+        const IconPixel cloth = at(50.0f, 14.0f);
+        EXPECT_EQ(cloth.a, 255);
+        EXPECT_GT(cloth.r, cloth.b);
+        EXPECT_EQ(at(0.0f, 63.0f).a, 0);
+        EXPECT_EQ(at(63.0f, 40.0f).a, 0);
+        const bool allOpaqueOrClear = std::all_of(
+            pixels.begin(), pixels.end(), [](IconPixel p) { return p.a == 0 || p.a == 255; });
+        EXPECT_TRUE(allOpaqueOrClear);
+    }
 }
 
 // Glyph c is cut from the 16-pixel cell c % 16, c / 16 of a 256-pixel sheet: width + 2

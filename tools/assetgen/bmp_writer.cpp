@@ -1,61 +1,55 @@
+// Copies a painted image into a 24-bit SDL surface and has SDL save it.
 #include "bmp_writer.h"
 
-#include "file_output.h"
+#include <SDL.h>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kPixelsPerMetre = 2835; // 72 dpi, what painters expect
+using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-// Every stored row is padded to a multiple of four bytes.
-std::uint32_t RowStride(int width) {
-    return (static_cast<std::uint32_t>(width) * 3u + 3u) & ~3u;
+// Each pixel's bytes in memory are blue, green, red: the order a 24-bit BMP
+// stores, so SDL writes the rows without converting them.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+constexpr Uint32 kRedMask = 0x00FF0000u;
+constexpr Uint32 kBlueMask = 0x000000FFu;
+#else
+constexpr Uint32 kRedMask = 0x000000FFu;
+constexpr Uint32 kBlueMask = 0x00FF0000u;
+#endif
+constexpr Uint32 kGreenMask = 0x0000FF00u;
+
+void CopyPixels(SDL_Surface* surface, const Image& image) {
+    auto* pixels = static_cast<Uint8*>(surface->pixels);
+    for (int y = 0; y < image.height; ++y) {
+        Uint8* row = pixels + static_cast<std::ptrdiff_t>(y) * surface->pitch;
+        for (int x = 0; x < image.width; ++x) {
+            const Rgb colour = PixelAt(image, x, y);
+            row[x * 3] = colour.b;
+            row[x * 3 + 1] = colour.g;
+            row[x * 3 + 2] = colour.r;
+        }
+    }
 }
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeBmp(const Image& image) {
-    const std::uint32_t stride = RowStride(image.width);
-    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(image.height);
-    const std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize;
-    std::vector<std::uint8_t> out;
-    out.reserve(offset + pixelBytes);
-
-    out.push_back('B');
-    out.push_back('M');
-    PutLe32(out, offset + pixelBytes);
-    PutLe32(out, 0); // reserved
-    PutLe32(out, offset);
-
-    PutLe32(out, kInfoHeaderSize);
-    PutLe32(out, static_cast<std::uint32_t>(image.width));
-    PutLe32(out, static_cast<std::uint32_t>(image.height)); // positive: bottom-up rows
-    PutLe16(out, 1);                                        // planes
-    PutLe16(out, 24);                                       // bits per pixel
-    PutLe32(out, 0);                                        // uncompressed
-    PutLe32(out, pixelBytes);
-    PutLe32(out, kPixelsPerMetre);
-    PutLe32(out, kPixelsPerMetre);
-    PutLe32(out, 0); // no palette
-    PutLe32(out, 0);
-
-    // The file holds the bottom row first, each pixel as blue, green, red.
-    for (int y = image.height - 1; y >= 0; --y) {
-        const std::size_t rowStart = out.size();
-        for (int x = 0; x < image.width; ++x) {
-            const Rgb colour = PixelAt(image, x, y);
-            out.push_back(colour.b);
-            out.push_back(colour.g);
-            out.push_back(colour.r);
-        }
-        while (out.size() - rowStart < stride) {
-            out.push_back(0);
-        }
-    }
-    return out;
-}
-
 bool WriteBmp(const std::string& path, const Image& image) {
-    return WriteFileBytes(path, EncodeBmp(image));
+    const SurfacePtr surface(SDL_CreateRGBSurface(SDL_SWSURFACE, image.width, image.height, 24,
+                                                  kRedMask, kGreenMask, kBlueMask, 0),
+                             &SDL_FreeSurface);
+    if (surface == nullptr) {
+        std::fprintf(stderr, "flagrun-assetgen: cannot make a surface for %s: %s\n", path.c_str(),
+                     SDL_GetError());
+        return false;
+    }
+    CopyPixels(surface.get(), image);
+    if (SDL_SaveBMP(surface.get(), path.c_str()) != 0) {
+        std::fprintf(stderr, "flagrun-assetgen: cannot write %s: %s\n", path.c_str(),
+                     SDL_GetError());
+        return false;
+    }
+    return true;
 }

@@ -4,9 +4,7 @@
 
 #include "raster.h"
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-std::vector<std::uint8_t> EncodeBmp(const Image& image);
+// Saves the image through SDL; false with a message on stderr when it cannot.
 bool WriteBmp(const std::string& path, const Image& image);

@@ -6,22 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFFu));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    PutLe16(out, value & 0xFFFFu);
-    PutLe16(out, value >> 16);
-}
-
-void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFFu));
-    }
-}
-
 bool MakeDirectories(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directories(path, error);

@@ -5,11 +5,6 @@
 #include <string>
 #include <vector>
 
-// Appends a value in little-endian (BMP) or big-endian (PNG) byte order.
-void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t value);
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value);
-void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t value);
-
 // Creates every missing folder on the path; false with a message on stderr
 // when that is impossible.
 bool MakeDirectories(const std::string& path);

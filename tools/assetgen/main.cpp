@@ -2,7 +2,8 @@
 //
 // Usage: flagrun-assetgen <outdir> <fontfile>
 // Writes the run-time assets under <outdir>, where the game is started:
-// the window icon, the desktop icon, Graphics/*.bmp and data/font{1,2}/.
+// the window icon, Graphics/*.bmp, data/font{1,2}/ and the desktop icons
+// icons/flagrun-<size>.png.
 
 #include "bmp_writer.h"
 #include "file_output.h"
@@ -75,8 +76,17 @@ bool WriteSprites(const std::string& outDir, const EraserSizes& erasers) {
            WriteBmp(dir + "explosion1.bmp", PaintExplosion()) &&
            WriteBmp(dir + "black.bmp", PaintEraser(erasers.hudWidth, erasers.hudHeight)) &&
            WriteBmp(dir + "black2.bmp", PaintEraser(erasers.tagWidth, erasers.tagHeight)) &&
-           WriteBmp(outDir + "/bluedr.bmp", player) &&
-           WritePng(outDir + "/flagrun.png", PaintDesktopIcon());
+           WriteBmp(outDir + "/bluedr.bmp", player);
+}
+
+bool WriteIcons(const std::string& outDir) {
+    for (const int size : kIconSizes) {
+        if (!WritePng(outDir + "/icons/flagrun-" + std::to_string(size) + ".png",
+                      PaintIcon(size))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -101,7 +111,8 @@ int main(int argc, char** argv) {
     // Both fonts share one sheet: the plain font is loaded but never drawn.
     const bool ok = MakeDirectories(outDir + "/Graphics") &&
                     MakeDirectories(outDir + "/data/font1") &&
-                    MakeDirectories(outDir + "/data/font2") && WriteSprites(outDir, erasers) &&
+                    MakeDirectories(outDir + "/data/font2") && MakeDirectories(outDir + "/icons") &&
+                    WriteSprites(outDir, erasers) && WriteIcons(outDir) &&
                     WriteFontDirectory(outDir + "/data/font1", font) &&
                     WriteFontDirectory(outDir + "/data/font2", font);
     if (!ok) {

@@ -1,6 +1,4 @@
-// The desktop icon is a PNG written without any image library: the pixels
-// go into stored (uncompressed) deflate blocks, which every PNG reader
-// accepts, so only the two checksums need computing.
+// The desktop icons are PNG files, written by libpng.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +12,6 @@ struct RgbaImage {
     std::vector<std::uint8_t> bytes;
 };
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
-std::uint32_t Adler32(const std::vector<std::uint8_t>& data);
-std::vector<std::uint8_t> EncodePng(const RgbaImage& image);
+// Writes the picture as an 8-bit RGBA PNG; false with a message on stderr
+// when the file cannot be written.
 bool WritePng(const std::string& path, const RgbaImage& image);

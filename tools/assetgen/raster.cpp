@@ -210,15 +210,6 @@ void Outline(Image& image, const Mask& mask, Rgb colour) {
     }
 }
 
-Image ScaleUp(const Image& image, int factor) {
-    Image scaled = MakeImage(image.width * factor, image.height * factor);
-    for (int y = 0; y < scaled.height; ++y) {
-        for (int x = 0; x < scaled.width; ++x) {
-            Plot(scaled, x, y, PixelAt(image, x / factor, y / factor));
-        }
-    }
-    return scaled;
-}
 
 static std::uint8_t MixChannel(std::uint8_t from, std::uint8_t to, float part) {
     const float value = static_cast<float>(from) + (static_cast<float>(to) - from) * part;

@@ -59,9 +59,6 @@ void ShadeBevel(Image& image, const Mask& mask, const Ramp& ramp);
 // Paints every pixel that touches the mask (four-neighbourhood) but lies
 // outside it, which gives the crisp dark contour of retro sprites.
 void Outline(Image& image, const Mask& mask, Rgb colour);
-// The scale-up used for the desktop icon: every pixel becomes a block.
-Image ScaleUp(const Image& image, int factor);
-
 // The colour a fraction `part` of the way from `from` to `to` (0 gives
 // `from`, 1 gives `to`), rounded per channel.
 Rgb Mix(Rgb from, Rgb to, float part);

@@ -331,18 +331,3 @@ Image PaintEraser(int width, int height) {
     }
     return PaintHudPanel(width, height);
 }
-
-// Pure black is the sprite's margin, so it becomes transparent.
-RgbaImage PaintDesktopIcon() {
-    const Image scaled = ScaleUp(PaintPlayer(), 2);
-    RgbaImage icon;
-    icon.width = scaled.width;
-    icon.height = scaled.height;
-    for (const Rgb colour : scaled.pixels) {
-        icon.bytes.push_back(colour.r);
-        icon.bytes.push_back(colour.g);
-        icon.bytes.push_back(colour.b);
-        icon.bytes.push_back(IsBlack(colour) ? 0 : 255);
-    }
-    return icon;
-}

@@ -38,5 +38,7 @@ Image PaintEnemyLaser();
 // A plain black rectangle that blanks text before it is redrawn.
 Image PaintEraser(int width, int height);
 
-// The desktop icon: the blue player, scaled up, on a transparent ground.
-RgbaImage PaintDesktopIcon();
+// The desktop icon in each size of the hicolor theme, each drawn at its own
+// size on a transparent ground.
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+RgbaImage PaintIcon(int size);

@@ -1,0 +1,56 @@
+# Run by the uninstall target: removes every installation recorded in
+# FLAGRUN_RECORDS_DIR, that is the files each one put in place, then those
+# of the game's own directories (FLAGRUN_DATA_DIR, FLAGRUN_PROGRAM_DIR,
+# FLAGRUN_DOC_DIR, relative to the prefix or absolute) that are left empty.
+# Directories shared with other programs, such as share/icons, stay.
+
+# Removes the directory and its subdirectories, deepest first, as far as
+# they are empty.
+function(flagrun_remove_empty_tree dir)
+  if(NOT IS_DIRECTORY "${dir}")
+    return()
+  endif()
+  file(GLOB_RECURSE entries LIST_DIRECTORIES true "${dir}/*")
+  list(SORT entries ORDER DESCENDING)
+  list(APPEND entries "${dir}")
+  foreach(entry IN LISTS entries)
+    if(IS_DIRECTORY "${entry}" AND NOT IS_SYMLINK "${entry}")
+      file(GLOB children LIST_DIRECTORIES true "${entry}/*" "${entry}/.*")
+      if(NOT children)
+        message(STATUS "Removing: ${entry}/")
+        file(REMOVE_RECURSE "${entry}")
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+function(flagrun_uninstall record)
+  file(STRINGS "${record}" lines)
+  list(POP_FRONT lines prefix)
+  if(NOT IS_DIRECTORY "${prefix}")
+    file(REMOVE "${record}")
+    return()
+  endif()
+  message(STATUS "Uninstalling flagrun from ${prefix}")
+  foreach(path IN LISTS lines)
+    if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+      message(STATUS "Removing: ${path}")
+      file(REMOVE "${path}")
+    endif()
+  endforeach()
+  foreach(dir IN ITEMS "${FLAGRUN_DATA_DIR}" "${FLAGRUN_PROGRAM_DIR}" "${FLAGRUN_DOC_DIR}")
+    if(NOT IS_ABSOLUTE "${dir}")
+      set(dir "${prefix}/${dir}")
+    endif()
+    flagrun_remove_empty_tree("${dir}")
+  endforeach()
+  file(REMOVE "${record}")
+endfunction()
+
+file(GLOB records "${FLAGRUN_RECORDS_DIR}/*.txt")
+if(NOT records)
+  message(STATUS "No installation from this build directory is recorded")
+endif()
+foreach(record IN LISTS records)
+  flagrun_uninstall("${record}")
+endforeach()
