@@ -242,7 +242,7 @@ def the_installed_game_records_relative_to_where_it_was_started():
     check(run([CMAKE, "--install", BUILD, "--prefix", prefix]).returncode == 0, "install")
     start = tempfile.mkdtemp(dir=TMP)
     game = Game(["--record", "mine.demo"], cwd=start,
-                program=os.path.join(prefix, "bin", "flagrun")).show()
+                program=os.path.join(prefix, "games", "flagrun")).show()
     game.keys("keydown", "Right", "sleep", "0.3", "keyup", "Right", "key", "Escape")
     game.ends_with(0)
     check(os.listdir(start) == ["mine.demo"], "in the start directory: %s" % os.listdir(start))
