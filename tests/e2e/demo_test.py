@@ -93,9 +93,22 @@ class Game:
             check(time.monotonic() < deadline, "no 640x530 window of flagrun appeared")
             time.sleep(0.02)
             self.window = self.visible_window()
-        self.shown = time.monotonic()
         check(run(["xdotool", "windowfocus", "--sync", self.window]).returncode == 0, "focus")
+        self.wait_for_the_first_frame()
+        self.shown = time.monotonic()
         return self
+
+    # The window opens before the sprites and fonts are loaded; a key tapped before the first
+    # frame reads the keyboard would be lost. The first flip puts the field on the screen.
+    def wait_for_the_first_frame(self):
+        deadline = time.monotonic() + 15
+        while True:
+            capture = run(["import", "-window", self.window, "-depth", "8", "rgb:-"]).stdout
+            lit = len(capture) - capture.count(0)
+            if len(capture) == 640 * 530 * 3 and lit > len(capture) // 100:  # a new window is all black
+                return
+            check(time.monotonic() < deadline, "the window stayed dark")
+            time.sleep(0.02)
 
     def keys(self, *steps):  # an xdotool command line: keydown X, sleep S, key Y, ...
         result = run(["xdotool", *steps])
@@ -146,14 +159,14 @@ def recorded_game_replays_in_sync_and_an_edited_count_does_not():
     demo = os.path.join(folder, "game.demo")
     game = Game(["--record", demo]).show()
     game.keys("keydown", "Right", "keydown", "Down", "sleep", "0.6", "keyup", "Down",
-              "keydown", "space", "sleep", "0.1", "keyup", "space", "sleep", "0.3", "keyup",
+              "keydown", "space", "sleep", "0.2", "keyup", "space", "sleep", "0.3", "keyup",
               "Right")
     game.keys("keydown", "d", "sleep", "0.4", "keydown", "Control_L", "sleep", "0.2", "keyup",
               "Control_L", "keyup", "d")
     during = os.listdir(folder)
     check(during == ["game.demo.partial-%d" % game.proc.pid], "while recording: %s" % during)
     game.keys("key", "p", "sleep", "0.8", "key", "p")
-    game.keys("keydown", "s", "sleep", "0.5", "keyup", "s", "keydown", "Shift_L", "sleep", "0.1",
+    game.keys("keydown", "s", "sleep", "0.5", "keyup", "s", "keydown", "Shift_L", "sleep", "0.2",
               "keyup", "Shift_L", "sleep", "0.3")
     game.keys("key", "Escape")
     game.ends_with(0)
