@@ -104,8 +104,8 @@ class Game:
         deadline = time.monotonic() + 15
         while True:
             capture = run(["import", "-window", self.window, "-depth", "8", "rgb:-"]).stdout
-            lit = len(capture) - capture.count(0)
-            if len(capture) == 640 * 530 * 3 and lit > len(capture) // 100:  # a new window is all black
+            lit = len(capture) - capture.count(0)  # a new window is all black
+            if len(capture) == 640 * 530 * 3 and lit > len(capture) // 100:
                 return
             check(time.monotonic() < deadline, "the window stayed dark")
             time.sleep(0.02)
