@@ -3,15 +3,18 @@
 // and printable whatever the script held.
 #include "fuzz_input.h"
 
+#include "game/bindings.h"
+#include "game/demo_play.h"
+#include "game/script.h"
 #include "options.h"
-#include "script.h"
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 // An offending word is shown in at most 40 bytes, each written as up to
-// four; the rest of a message is its own fixed text.
+// four; the rest of a message is its own fixed text. An out-of-sync message
+// names two fields, each at most three 16-byte names and a 20-digit number.
 static constexpr std::size_t kLongestProblem = 200;
 
 static void CheckProblem(const std::string& problem) {
@@ -36,9 +39,27 @@ static void CheckScript(const std::string& text) {
         return;
     }
     for (const Instruction& instruction : instructions) {
-        if (instruction.count < 1 || instruction.keyMask >> kScriptKeyCount != 0) {
+        if (instruction.count < 1 || instruction.keyMask >> kKeyBindingCount != 0) {
             std::abort();
         }
+    }
+}
+
+// A demo's final state: refused with a line number, or compared with the
+// start state, which it matches or names a field of in a short message.
+static void CheckFinalState(const std::string& text) {
+    FinalState finalState;
+    ScriptError error;
+    if (!FindFinalState(text, &finalState, &error)) {
+        if (error.line < 1) {
+            std::abort();
+        }
+        CheckProblem(error.problem);
+        return;
+    }
+    std::string message;
+    if (finalState.present && !MatchesFinalState(finalState, 0, GameState{}, &message)) {
+        CheckProblem(message);
     }
 }
 
@@ -75,5 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReplayInput input = UnpackReplayInput({.data = data, .size = size});
     CheckOptions(input.args);
     CheckScript(input.script);
+    CheckFinalState(input.script);
     return 0;
 }

@@ -9,7 +9,7 @@
 #endif
 
 static constexpr const char* kUsage =
-    "Usage: flagrun [--scale N] [--fullscreen]\n"
+    "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
     "       flagrun --help | --version\n"
     "\n"
     "A two-player cooperative arena game for one keyboard.\n"
@@ -18,12 +18,16 @@ static constexpr const char* kUsage =
     "  --scale N     draw each game pixel as an N x N block, N from 1 to 8\n"
     "                (default: the largest that fits 90% of the desktop)\n"
     "  --fullscreen  start full-screen (F11 toggles during play)\n"
+    "  --record FILE play, and record the game as a demo in FILE\n"
+    "  --play FILE   show the demo in FILE; it ends by itself (Escape ends it sooner)\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
     "Controls:\n"
     "  Player 1   arrow keys move, Space fires a laser, Right Alt throws a grenade\n"
     "  Player 2   W A S D move, Left Ctrl fires a laser, Left Shift throws a grenade\n"
+    "  Gamepads   the first for Player 1, the second for Player 2: the d-pad or the\n"
+    "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n"
     "  P pauses and resumes, F11 toggles full screen, Escape quits\n"
     "\n"
     "Rules: shoot the red enemies for experience and carry the red flag to the\n"
@@ -66,6 +70,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
         if (std::strcmp(argument, "--fullscreen") == 0) {
             commandLine.window.fullscreen = true;
+            continue;
+        }
+        const bool record = std::strcmp(argument, "--record") == 0;
+        if (record || std::strcmp(argument, "--play") == 0) {
+            if (i + 1 == argc) {
+                return Refuse(commandLine, "missing file after", argument);
+            }
+            if (commandLine.demo != DemoOption::kNone) {
+                return Refuse(commandLine, "only one of --record and --play, not another",
+                              argument);
+            }
+            commandLine.demo = record ? DemoOption::kRecord : DemoOption::kPlay;
+            commandLine.demoPath = argv[++i];
             continue;
         }
         const char* value = nullptr;

@@ -1,4 +1,5 @@
-// The game's command line: --help, --version, --scale N and --fullscreen.
+// The game's command line: --help, --version, --scale N, --fullscreen,
+// --record FILE and --play FILE.
 #pragma once
 
 #include "game/window.h"
@@ -7,11 +8,15 @@
 
 enum class CommandLineAction { kRun, kHelp, kVersion, kRefuse };
 
+enum class DemoOption { kNone, kRecord, kPlay };
+
 // What the command line asks for. On kRefuse, error holds one line that
 // says what was wrong, without the program's name.
 struct CommandLine {
     CommandLineAction action = CommandLineAction::kRun;
     WindowOptions window;
+    DemoOption demo = DemoOption::kNone;
+    const char* demoPath = ""; // the argument after --record or --play
     char error[160] = "";
 };
 

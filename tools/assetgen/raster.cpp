@@ -210,7 +210,6 @@ void Outline(Image& image, const Mask& mask, Rgb colour) {
     }
 }
 
-
 static std::uint8_t MixChannel(std::uint8_t from, std::uint8_t to, float part) {
     const float value = static_cast<float>(from) + (static_cast<float>(to) - from) * part;
     return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0f, 255.0f)));

@@ -2,14 +2,15 @@
 // runs the game's own loop and frame code with the held keys taken from a
 // script, and prints the game state after each frame as JSON Lines.
 #include "options.h"
-#include "script.h"
-#include "state_json.h"
 
 #include "draw/images.h"
 #include "game/bindings.h"
+#include "game/demo_play.h"
 #include "game/frame.h"
 #include "game/game_state.h"
+#include "game/script.h"
 #include "game/startup.h"
+#include "game/state_json.h"
 
 #include <SDL.h>
 #include <unistd.h>
@@ -301,7 +302,8 @@ int main(int argc, char** argv) {
     }
     std::vector<Instruction> script;
     ScriptError bad;
-    if (!ParseScript(text, &script, &bad)) {
+    FinalState finalState;
+    if (!ParseScript(text, &script, &bad) || !FindFinalState(text, &finalState, &bad)) {
         std::fprintf(stderr, "flagrun-replay: line %" PRId64 ": %s\n", bad.line,
                      bad.problem.c_str());
         return 2;
@@ -314,7 +316,14 @@ int main(int argc, char** argv) {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 0);
     StartUp();
     SDL_Surface* display = options.flip ? screen : DrawOffscreen();
-    const int status = Replay(script, options);
+    int status = Replay(script, options);
+    // A demo ends with the state its recording ended in.
+    std::string outOfSync;
+    if (finalState.present &&
+        !MatchesFinalState(finalState, ScriptFrames(script), game, &outOfSync)) {
+        Complain(outOfSync);
+        status = 3;
+    }
     RestoreDisplay(display);
     ShutDown();
     return status;

@@ -1,7 +1,7 @@
 // JSON Lines output of the game state. A replay can print a million lines,
 // so every line is built with plain copies and std::to_chars straight into
 // the caller's buffer: no streams, no printf, no allocation.
-#include "state_json.h"
+#include "game/state_json.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,5 +1,5 @@
 // Parsing of the replay script.
-#include "script.h"
+#include "game/script.h"
 
 #include "game/bindings.h"
 
