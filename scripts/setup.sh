@@ -8,7 +8,7 @@ set -euo pipefail
 play_packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev
-  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+  libfreetype-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
 )
 test_packages=(
   git
@@ -16,7 +16,7 @@ test_packages=(
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils file clang-format
   clang libclang-rt-14-dev
-  libpng-dev lintian appstream dpkg-dev man-db
+  lintian appstream dpkg-dev man-db
 )
 
 case "${1:-test}" in

@@ -6,14 +6,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# CI sets FLAGRUN_WERROR=ON: a warning fails the build there.
+werror=-DFLAGRUN_WERROR=${FLAGRUN_WERROR:-OFF}
 
 ./scripts/setup.sh test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLAGRUN_TESTS=ON -DFLAGRUN_BENCHMARKS=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLAGRUN_TESTS=ON -DFLAGRUN_BENCHMARKS=ON "$werror"
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DFLAGRUN_SANITIZE=ON -DFLAGRUN_BENCHMARKS=OFF
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DFLAGRUN_SANITIZE=ON -DFLAGRUN_BENCHMARKS=OFF "$werror"
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300 -LE window
 
