@@ -3,7 +3,6 @@
 #pragma once
 
 #include "draw/render.h"
-#include "draw/sprite_table.h"
 #include "font/font.h"
 #include "game/bindings.h"
 #include "game/frame.h"
@@ -90,7 +89,6 @@ class GameTest : public ScreenTest {
         ASSERT_NE(plainFont, nullptr);
         ASSERT_NE(hudFont, nullptr);
     }
-    // The game never frees its images; a test does, to stay leak-free.
     void TearDown() override {
         for (Font* font : {plainFont, hudFont}) {
             if (font != nullptr) {
@@ -99,10 +97,7 @@ class GameTest : public ScreenTest {
         }
         plainFont = nullptr;
         hudFont = nullptr;
-        for (const SpriteSlot& sprite : kSpriteSlots) {
-            SDL_FreeSurface(images.*sprite.slot);
-        }
-        images = ImageSet{};
+        FreeImages();
         ScreenTest::TearDown();
     }
 
