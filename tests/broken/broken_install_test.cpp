@@ -1,7 +1,7 @@
-// Broken installations: the real program started, headless, in copies of the run directory
-// with one file missing, emptied, cut short, replaced or turned into a directory. Each case
-// runs without that sprite (render_test shows it stays invisible), or refuses with its one
-// line and status 1, in time.
+// Broken installations: the replay tool, which starts up as the game does, started headless
+// in copies of the run directory with one file missing, emptied, cut short, replaced or turned
+// into a directory. Each case runs without that sprite (render_test shows it stays
+// invisible), or refuses with its one line and status 1, in time.
 #include "unit/sdl_fixture.h"
 
 #include <fcntl.h>
@@ -120,40 +120,32 @@ void Break(const fs::path& path, Breakage breakage) {
     WriteFile(path, bytes);
 }
 
-// One case: a copy of the run directory with one thing broken, and what must happen.
+// One case: a copy of the run directory with one thing broken, what must happen, and how the
+// replay started there ended.
 struct Case {
     std::string name;
     fs::path dir = {};
     bool refused = false;
     std::string message = {}; // the refusal's line on standard output
-};
-
-// A program started in a case directory, and how it ended.
-struct Launch {
-    const Case* owner;
-    std::string program;
     pid_t pid = -1;
     int status = -1;
     long peakMemoryKb = 0;
 };
 
-// The program runs under `timeout`, its output going to files named after it in the case
-// directory; the replay reads a three-frame script.
-void Start(Launch* run) {
-    const std::string name = fs::path(run->program).filename();
-    const std::string out = run->owner->dir / (name + ".out");
-    const std::string err = run->owner->dir / (name + ".err");
+// The replay runs a three-frame script under `timeout`, its output going to files in the case
+// directory. It starts up as the game does; the game's own refusal is tested in
+// tests/CMakeLists.txt.
+void Start(Case* c) {
+    const std::string out = c->dir / "out.txt";
+    const std::string err = c->dir / "err.txt";
     const char* argv[] = {
-        "timeout", "-s", "KILL", kTimeLimit, run->program.c_str(), "three-frames.replay", nullptr};
-    if (name == "flagrun") {
-        argv[5] = nullptr;
-    }
-    run->pid = fork();
-    if (run->pid == 0) {
+        "timeout", "-s", "KILL", kTimeLimit, FLAGRUN_REPLAY_PATH, "three-frames.replay", nullptr};
+    c->pid = fork();
+    if (c->pid == 0) {
         const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int inFd = open("/dev/null", O_RDONLY);
-        if (chdir(run->owner->dir.c_str()) != 0 || outFd < 0 || errFd < 0 || inFd < 0) {
+        if (chdir(c->dir.c_str()) != 0 || outFd < 0 || errFd < 0 || inFd < 0) {
             _exit(126);
         }
         dup2(inFd, 0);
@@ -166,12 +158,12 @@ void Start(Launch* run) {
 
 // Keeps kParallelRuns going until all have ended. A run's peak memory is that of `timeout`
 // and the program it waited for, whichever is larger.
-void RunAll(std::vector<Launch>* runs) {
+void RunAll(std::vector<Case>* cases) {
     std::size_t started = 0;
     int going = 0;
-    while (started < runs->size() || going > 0) {
-        if (started < runs->size() && going < kParallelRuns) {
-            Start(&(*runs)[started]);
+    while (started < cases->size() || going > 0) {
+        if (started < cases->size() && going < kParallelRuns) {
+            Start(&(*cases)[started]);
             ++started;
             ++going;
             continue;
@@ -179,28 +171,26 @@ void RunAll(std::vector<Launch>* runs) {
         int status = 0;
         rusage usage{};
         const pid_t pid = wait4(-1, &status, 0, &usage);
-        for (Launch& run : *runs) {
-            if (run.pid == pid) {
-                run.status = status;
-                run.peakMemoryKb = usage.ru_maxrss;
+        for (Case& c : *cases) {
+            if (c.pid == pid) {
+                c.status = status;
+                c.peakMemoryKb = usage.ru_maxrss;
             }
         }
         --going;
     }
 }
 
-// The replay prints one state line per frame; the game prints nothing while it runs. Either
-// way nothing may reach standard error: no sanitizer report, no message. A run killed at the
-// time limit shows as ended by signal 9.
-void ExpectOutcome(const Launch& run) {
-    const Case& c = *run.owner;
-    const std::string name = fs::path(run.program).filename();
-    SCOPED_TRACE(c.name + " (" + name + ")");
-    ASSERT_TRUE(WIFEXITED(run.status)) << "ended by signal " << WTERMSIG(run.status);
-    EXPECT_EQ(WEXITSTATUS(run.status), c.refused ? 1 : 0);
-    EXPECT_LT(run.peakMemoryKb, kMemoryLimitKb);
-    EXPECT_EQ(ReadFile(c.dir / (name + ".err")), "");
-    const std::string out = ReadFile(c.dir / (name + ".out"));
+// A run prints one state line per frame, or its refusal. Either way nothing may reach
+// standard error: no sanitizer report, no message. A run killed at the time limit shows as
+// ended by signal 9.
+void ExpectOutcome(const Case& c) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WIFEXITED(c.status)) << "ended by signal " << WTERMSIG(c.status);
+    EXPECT_EQ(WEXITSTATUS(c.status), c.refused ? 1 : 0);
+    EXPECT_LT(c.peakMemoryKb, kMemoryLimitKb);
+    EXPECT_EQ(ReadFile(c.dir / "err.txt"), "");
+    const std::string out = ReadFile(c.dir / "out.txt");
     if (c.refused) {
         EXPECT_EQ(out, c.message);
         return;
@@ -276,18 +266,9 @@ TEST_F(BrokenInstallation, EachCaseRunsWithoutTheFileOrRefusesInOneLine) {
     AddImageCases();
     AddFontCases();
     AddLongNameCase();
-    // Every case runs the replay, which starts up like the game and ends by itself after its
-    // frames; a refused case also runs the game, which ends by itself when it refuses.
-    std::vector<Launch> runs;
+    RunAll(&cases);
     for (const Case& c : cases) {
-        runs.push_back({.owner = &c, .program = FLAGRUN_REPLAY_PATH});
-        if (c.refused) {
-            runs.push_back({.owner = &c, .program = FLAGRUN_GAME_PATH});
-        }
-    }
-    RunAll(&runs);
-    for (const Launch& run : runs) {
-        ExpectOutcome(run);
+        ExpectOutcome(c);
     }
     EXPECT_EQ(cases.size(), 14u + 8u + 2u * 11u + 1u);
 }

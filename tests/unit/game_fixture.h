@@ -44,7 +44,6 @@ inline int CountPixels(std::uint32_t colour) {
 // The input record of a keyboard with these keys held, through the game's
 // own bindings. For the scripted games that are written as keys; a test of
 // one rule builds its FrameInput directly.
-using KeyState = FrameInput;
 inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
     std::array<Uint8, SDLK_LAST> down{};
     for (SDLKey key : held) {

@@ -272,7 +272,6 @@ const ExitCase kExitCases[] = {
     {.name = "x 641 ends the flight", .grenade = {641, 300}, .inFlightAfter = 0},
     {.name = "y 640 flies on", .grenade = {300, 640}, .inFlightAfter = 1},
     {.name = "y 641 ends the flight", .grenade = {300, 641}, .inFlightAfter = 0},
-    {.name = "y 481 below the playfield flies on", .grenade = {300, 481}, .inFlightAfter = 1},
 };
 
 TEST_F(HitsTest, GrenadeFlightEndsPast640OnEitherAxis) {
