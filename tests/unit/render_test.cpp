@@ -226,33 +226,6 @@ TEST_F(RenderTest, PositionsWrapToTheirLow16Bits) {
     }
 }
 
-struct RegionCase {
-    const char* name;
-    Point size;  // of the rectangle asked for at (-3, -4) of a 10x10 source
-    Point block; // the size of the block drawn from (103, 104)
-};
-
-const RegionCase kRegionCases[] = {
-    {.name = "a square cut to the source", .size = {20, 20}, .block = {10, 10}},
-    {.name = "a flat rectangle", .size = {20, 6}, .block = {10, 2}},
-    {.name = "a narrow rectangle", .size = {5, 20}, .block = {2, 10}},
-};
-
-// A source rectangle cut at the source's left or top edge moves the drawn
-// part right or down by the amount cut, as SDL clips it.
-TEST_F(RenderTest, RegionClippedAtTheSourceEdgeShiftsTheDestination) {
-    const std::uint32_t red = Rgb(200, 0, 0);
-    SDL_Surface* source = Solid(10, 10, red);
-    for (const RegionCase& c : kRegionCases) {
-        SCOPED_TRACE(c.name);
-        SDL_FillRect(screen, nullptr, kSentinel);
-        BlitRegion(screen, source, 100, 100, c.size.x, c.size.y, -3, -4);
-        EXPECT_EQ(PixelAt(screen, 103, 104), red);
-        EXPECT_EQ(PixelAt(screen, 103 + c.block.x - 1, 104 + c.block.y - 1), red);
-        EXPECT_EQ(CountPixels(red), c.block.x * c.block.y);
-    }
-}
-
 // The real sprites: a file used by two slots gives two surfaces, and a
 // missing file leaves only its own slots empty while the frame goes on.
 TEST_F(RenderTest, ImageFilesLoadIntoSlotsOfTheirOwn) {

@@ -1,5 +1,6 @@
 // Motion and bounds: enemy paths and lasers, the players' lasers, player
-// limits, the flag pick-up, flight and positions that run without bound.
+// limits, the flag pick-up and positions that run without bound. (Flight is
+// seen in the restart and controls tests.)
 #include "game/motion.h"
 #include "rules_test_support.h"
 
@@ -195,21 +196,6 @@ TEST_F(MotionTest, PlayerBelowAndRightOfTheFlagPicksItUp) {
         EXPECT_EQ(game.player1.carryingFlag, c.carrying);
         EXPECT_EQ(game.player2.carryingFlag, c.carrying);
         EXPECT_EQ(RedFlag(), kRedFlagStart);
-    }
-}
-
-TEST_F(MotionTest, ShotsInFlightMoveByTheirVelocity) {
-    for (int inFlight : {0, 1}) {
-        SCOPED_TRACE(testing::Message() << "in flight: " << inFlight);
-        game.player1.laser = {.x = 100, .y = 200, .dx = -3, .dy = 3, .inFlight = inFlight};
-        game.player2.laser = {.x = 300, .y = 250, .dx = 3, .dy = -3, .inFlight = inFlight};
-        game.player1.grenade = {.x = 400, .y = 120, .dx = 2, .dy = 2, .inFlight = inFlight};
-        game.player2.grenade = {.x = 500, .y = 90, .dx = 2, .dy = 2, .inFlight = inFlight};
-        FlyProjectiles();
-        EXPECT_EQ(PositionOf(game.player1.laser), (inFlight ? Point{97, 203} : Point{100, 200}));
-        EXPECT_EQ(PositionOf(game.player2.laser), (inFlight ? Point{303, 247} : Point{300, 250}));
-        EXPECT_EQ(PositionOf(game.player1.grenade), (inFlight ? Point{402, 122} : Point{400, 120}));
-        EXPECT_EQ(PositionOf(game.player2.grenade), (inFlight ? Point{502, 92} : Point{500, 90}));
     }
 }
 

@@ -146,7 +146,6 @@ TEST_F(RestartTest, NewGameResetsThePlacesAndCarriesScoresAndShotsOver) {
     p1.blastX = 350;
     p1.blastY = 320;
     p1.laser = {.x = 200, .y = 300, .dx = -3, .dy = 3, .inFlight = 1};
-    p1.grenade = {.x = 400, .y = 200, .dx = 2, .dy = 2, .inFlight = 1};
     PutAt(p2, {100, 400});
     p2.corpseX = 100;
     p2.corpseY = 400;
@@ -154,6 +153,8 @@ TEST_F(RestartTest, NewGameResetsThePlacesAndCarriesScoresAndShotsOver) {
     p2.carryingFlag = 1;
     p2.exp = 7;
     p2.bounty = 3;
+    p2.laser = {.x = 150, .y = 300, .dx = 3, .dy = -3, .inFlight = 1};
+    p2.grenade = {.x = 60, .y = 200, .dx = 2, .dy = 2, .inFlight = 1};
     PutAt(game.enemy1, {250, 350});
     game.enemy1.wreckX = 250;
     game.enemy1.wreckY = 350;
@@ -177,12 +178,14 @@ TEST_F(RestartTest, NewGameResetsThePlacesAndCarriesScoresAndShotsOver) {
     EXPECT_EQ(p1.bounty, 39);
     EXPECT_EQ(p2.exp, 8);
     EXPECT_EQ(p2.bounty, 3);
-    // So does every shot, as this frame left it.
+    // So does every shot, as this frame left it: moved by its velocity in
+    // flight, at its old owner's place at rest.
     EXPECT_EQ(PositionOf(p1.laser), (Point{197, 303}));
     EXPECT_EQ(p1.laser.dx, -3);
     EXPECT_EQ(p1.laser.inFlight, 1);
-    EXPECT_EQ(PositionOf(p1.grenade), (Point{402, 202}));
-    EXPECT_EQ(PositionOf(p2.laser), (Point{100, 400}));
+    EXPECT_EQ(PositionOf(p1.grenade), (Point{400, 380}));
+    EXPECT_EQ(PositionOf(p2.laser), (Point{153, 297}));
+    EXPECT_EQ(PositionOf(p2.grenade), (Point{62, 202}));
     EXPECT_EQ(PositionOf(game.enemy1.laser), (Point{-503, -603}));
     EXPECT_EQ(PositionOf(game.enemy2.laser), (Point{447, 417}));
 }
