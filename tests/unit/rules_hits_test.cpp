@@ -198,6 +198,7 @@ struct PlayerHitCase {
 const PlayerHitCase kPlayerHitCases[] = {
     {.name = "enemy 1's laser hits Player 1", .shooter = 1, .laser = {130, 350}, .hits1 = true},
     {.name = "enemy 2's laser hits Player 2", .shooter = 2, .laser = {70, 50}, .hits2 = true},
+    {.name = "a laser on the player's corner misses", .shooter = 1, .laser = {120, 340}},
     {.name = "a dead player is hit again where he lies now",
      .shooter = 2,
      .laser = {150, 365},
