@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages flagrun needs to build, run and test, and only
-# those that are missing. Uses sudo when not run as root.
+# Installs the Debian packages flagrun needs, and only those that are
+# missing. Uses sudo when not run as root.
+#   ./scripts/setup.sh play   what building and running the game needs
+#   ./scripts/setup.sh        that and everything the tests and CI need
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config git
+play_packages=(
+  build-essential cmake pkg-config
   libsdl1.2-compat-dev
-  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+  libfreetype-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
+)
+test_packages=(
+  git
   libgtest-dev libbenchmark-dev
   xvfb xdotool imagemagick python3 python3-xlib
   desktop-file-utils file clang-format
   clang libclang-rt-14-dev
-  libpng-dev lintian appstream dpkg-dev man-db
+  lintian appstream dpkg-dev man-db
 )
+
+case "${1:-test}" in
+  play) packages=("${play_packages[@]}") ;;
+  test) packages=("${play_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "Usage: $0 [play|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -38,8 +38,11 @@ inline constexpr KeyBinding kKeyBindings[] = {
 
 inline constexpr std::size_t kKeyBindingCount = sizeof(kKeyBindings) / sizeof(kKeyBindings[0]);
 
-// Keys handled by the event drain rather than the input record.
+// Keys handled by the event drain rather than the input record: Escape
+// quits, P pauses and resumes, F11 toggles full screen.
 inline constexpr SDLKey kQuitKey = SDLK_ESCAPE;
+inline constexpr SDLKey kPauseKey = SDLK_p;
+inline constexpr SDLKey kFullScreenKey = SDLK_F11;
 
 // The record of the keys held in `keys`, an array indexed by key symbol as
 // SDL_GetKeyState returns it.

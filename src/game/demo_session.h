@@ -9,14 +9,6 @@
 
 #include <string>
 
-// What --help says of the demo options and of the gamepads.
-inline constexpr const char* kDemoOptionsUsage =
-    "  --record FILE  play, and record the game as a demo in FILE\n"
-    "  --play FILE    show the demo in FILE; it ends by itself (Escape ends it sooner)\n";
-inline constexpr const char* kGamepadUsage =
-    "  Gamepads   the first for Player 1, the second for Player 2: the d-pad or the\n"
-    "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n";
-
 enum class DemoMode { kNone, kRecord, kPlay };
 
 struct DemoSession {

@@ -10,15 +10,33 @@
 #include "game/motion.h"
 #include "game/restart.h"
 
-void DrainEvents(int* quit) {
+void DrainEvents(EventRequests* requests) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {
-            *quit = 1;
+            requests->quit = 1;
         }
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == kQuitKey) {
-            *quit = 1;
+        if (event.type != SDL_KEYDOWN) {
+            continue;
         }
+        const SDLKey key = event.key.keysym.sym;
+        if (key == kQuitKey) {
+            requests->quit = 1;
+        }
+        if (key == kPauseKey) {
+            requests->togglePause = !requests->togglePause;
+        }
+        if (key == kFullScreenKey) {
+            requests->toggleFullScreen = !requests->toggleFullScreen;
+        }
+    }
+}
+
+void DrainEvents(int* quit) {
+    EventRequests requests;
+    DrainEvents(&requests);
+    if (requests.quit) {
+        *quit = 1;
     }
 }
 

@@ -1,6 +1,7 @@
 // Start-up in its fixed order, and shutdown.
 #include "game/startup.h"
 
+#include "draw/bmp_check.h"
 #include "draw/images.h"
 #include "font/font.h"
 #include "game/game_state.h"
@@ -11,15 +12,21 @@
 #include <cstdio>
 #include <cstdlib>
 
-// The loop has no timer of its own: the pace of play is the pace of the
-// flips. Asking for flips synchronised with the display's refresh gives the
-// steady pace a hardware double buffer gave; the environment may override.
+// The loop keeps its own pace (game/pacing.h); flips synchronised with the
+// display's refresh only keep the picture from tearing. The environment
+// may override.
 static void RequestVsync() {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
 }
 
+// The icon goes through the same header check as the sprites: a file that
+// declares more pixels than it holds would have SDL allocate for them first.
+// A refused or missing icon leaves the window without one.
 static void SetIcon() {
-    SDL_WM_SetIcon(SDL_LoadBMP_RW(SDL_RWFromFile("bluedr.bmp", "rb"), 1), nullptr);
+    const char* path = "bluedr.bmp";
+    SDL_Surface* icon =
+        CheckBmpHeader(path) ? SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1) : nullptr;
+    SDL_WM_SetIcon(icon, nullptr);
 }
 
 // A missing sprite just does not appear, but a missing font is a broken
@@ -32,16 +39,18 @@ static Font* RequireFont(Font* font, const char* directory) {
     return font;
 }
 
-void StartUp() {
+void StartUp(const WindowOptions& window) {
+    RequestNearestScaling();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
     std::atexit(SDL_Quit);
+    RefuseInvisibleRun();
     SetIcon();
     RequestVsync();
-    screen =
-        SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    ChooseWindowScale(window);
+    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, VideoModeFlags(window));
     if (screen == nullptr) {
         // The message names 640x480, the playfield, though the window is
         // 640x530: the text is the game's own and stays as it is.
