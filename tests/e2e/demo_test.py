@@ -210,7 +210,9 @@ def played_demo_ends_by_itself_in_frames_over_60_seconds():
     expected = frames / FRAMES_PER_SECOND
     took = ended - game.shown
     print("played %d frames in %.2f s" % (frames, took))
-    check(expected * 0.9 - 0.3 <= took <= expected * 1.1 + 0.5,
+    # Unpaced it would end several times sooner, with frames doubled twice as late; a machine
+    # whose cores are all busy may run it somewhat late.
+    check(expected * 0.9 - 0.3 <= took <= expected * 1.5 + 0.5,
           "%d frames took %.2f s, not about %.2f s" % (frames, took, expected))
 
 
