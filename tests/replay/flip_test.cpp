@@ -1,16 +1,14 @@
 // flagrun-replay --flip draws every frame on the display itself and flips
 // it as the game does; its screenshots and states equal the off-screen
 // path's.
-#include <gtest/gtest.h>
+#include "unit/sdl_fixture.h"
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -39,15 +37,6 @@ const Shot kShots[] = {
     {.name = "the frame after it", .frame = 1461},
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Quote(const std::string& text) {
-    return "'" + text + "'";
-}
-
 // Runs the replay in the run directory with the screenshots of kShots
 // saved as <prefix><frame>.bmp; returns its standard output.
 std::string RunReplay(const std::string& script, const std::string& prefix, bool flip) {
@@ -70,11 +59,10 @@ std::string RunReplay(const std::string& script, const std::string& prefix, bool
 } // namespace
 
 TEST(ReplayFlip, ScreenshotsAndStatesEqualTheOffscreenPath) {
-    char pattern[] = "/tmp/flagrun-flip-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string directory = pattern;
-    const std::string script = directory + "/game.txt";
-    std::ofstream(script) << kScript;
+    const ScratchDir scratch;
+    const std::string directory = scratch.path;
+    const std::string script = scratch / "game.txt";
+    WriteFile(script, kScript);
 
     const std::string offscreen = RunReplay(script, directory + "/offscreen-", false);
     const std::string flipped = RunReplay(script, directory + "/flipped-", true);
@@ -91,5 +79,4 @@ TEST(ReplayFlip, ScreenshotsAndStatesEqualTheOffscreenPath) {
         EXPECT_FALSE(expected == previous) << "frame " << shot.frame << " shows nothing new";
         previous = expected;
     }
-    std::filesystem::remove_all(directory);
 }

@@ -1,10 +1,7 @@
 // The bindings table: each key stands for one action of one player, under
 // the name the replay scripts use.
-#include "game/bindings.h"
+#include "game_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
 #include <cstdint>
 
 namespace {
@@ -30,19 +27,12 @@ const BindingCase kBindingCases[] = {
     {.name = "lshift", .key = SDLK_LSHIFT, .input = {.player2 = {.grenade = true}}},
 };
 
-// The keyboard with only `key` held, as SDL_GetKeyState reports it.
-std::array<Uint8, SDLK_LAST> Held(SDLKey key) {
-    std::array<Uint8, SDLK_LAST> keys{};
-    keys[key] = 1;
-    return keys;
-}
-
 } // namespace
 
 TEST(Bindings, EachKeyStandsForOneActionOfOnePlayer) {
     for (const BindingCase& c : kBindingCases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ReadFrameInput(Held(c.key).data()), c.input);
+        EXPECT_EQ(Keys({c.key}), c.input);
         const int index = FindBinding(c.name);
         ASSERT_GE(index, 0);
         EXPECT_EQ(kKeyBindings[index].key, c.key);
@@ -55,7 +45,7 @@ TEST(Bindings, EachKeyStandsForOneActionOfOnePlayer) {
 TEST(Bindings, OtherKeysAreNoPlayersAction) {
     for (SDLKey key : {SDLK_ESCAPE, SDLK_RETURN, SDLK_RSHIFT, SDLK_RCTRL, SDLK_LALT, SDLK_x}) {
         SCOPED_TRACE(key);
-        EXPECT_EQ(ReadFrameInput(Held(key).data()), FrameInput{});
+        EXPECT_EQ(Keys({key}), FrameInput{});
     }
     EXPECT_EQ(kQuitKey, SDLK_ESCAPE);
 }

@@ -7,9 +7,7 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -29,15 +27,14 @@ class FontTest : public ScreenTest {
   protected:
     void TearDown() override {
         font.reset();
-        std::filesystem::remove_all(dir);
         ScreenTest::TearDown();
     }
     void WriteFont(const std::string& ini, const std::string& raw, const std::string& dat,
                    std::string to = "") {
         to = to.empty() ? dir : to;
-        std::ofstream(to + "/font.ini", std::ios::binary) << ini;
-        std::ofstream(to + "/font.raw", std::ios::binary) << raw;
-        std::ofstream(to + "/font.dat", std::ios::binary) << dat;
+        WriteFile(to + "/font.ini", ini);
+        WriteFile(to + "/font.raw", raw);
+        WriteFile(to + "/font.dat", dat);
     }
     std::array<int, 4> Rgba(int i) const {
         Uint8 r, g, b, a;
@@ -51,8 +48,13 @@ class FontTest : public ScreenTest {
         for (int i = 0; i < n * n; ++i) {
             raw[i] = Scattered(i % n, i / n) ? '\xFF' : 0;
         }
-        dat['A'] = 10, dat['B'] = 7, dat['C'] = 0, dat['@'] = dat['O'] = 30;
-        dat[200] = 9, dat[255] = 4;
+        dat['A'] = 10;
+        dat['B'] = 7;
+        dat['C'] = 0;
+        dat['@'] = 30;
+        dat['O'] = 30;
+        dat[200] = 9;
+        dat[255] = 4;
         WriteFont(std::to_string(n), raw, dat);
         font.reset(LoadTintedFont(dir.c_str(), 1, 1, 0));
         ASSERT_NE(font, nullptr);
@@ -73,10 +75,8 @@ class FontTest : public ScreenTest {
         }
     }
 
-    std::string dir = [] {
-        char pattern[] = "/tmp/flagrun-font-XXXXXX";
-        return std::string(mkdtemp(pattern) ? pattern : "/nonexistent");
-    }();
+    ScratchDir scratch;
+    std::string dir = scratch.path;
     std::unique_ptr<Font, decltype(&FreeFont)> font{nullptr, &FreeFont};
 };
 using TextTest = FontTest;
@@ -118,21 +118,16 @@ struct IniCase {
     int size; // 0: refused
 };
 const IniCase kIniCases[] = {
-    {.name = "a line break ends the word", .ini = "256\n", .size = 256},
-    {.name = "text after the word is ignored", .ini = "256 trailing text", .size = 256},
+    {.name = "white space ends the word", .ini = "256\ntrailing text", .size = 256},
     {.name = "leading white space is skipped", .ini = " \t\n200", .size = 200},
     {.name = "leading zeros are read past", .ini = "0000000256", .size = 256},
     {.name = "the smallest side with visible cells", .ini = "16", .size = 16},
     {.name = "a side giving zero-pixel cells", .ini = "15", .size = 0},
     {.name = "the tenth digit is not dropped", .ini = "2560000000", .size = 0},
     {.name = "a side past 4096", .ini = "4097", .size = 0},
-    {.name = "a number longer than 64 bits", .ini = "99999999999999999999999", .size = 0},
     {.name = "digits followed by letters", .ini = "256abc", .size = 0},
     {.name = "a sign", .ini = "+256", .size = 0},
     {.name = "empty", .ini = "", .size = 0},
-    {.name = "letters", .ini = "abc", .size = 0},
-    {.name = "zero", .ini = "0", .size = 0},
-    {.name = "negative", .ini = "-5", .size = 0},
 };
 
 TEST_F(FontTest, TakesTheSideFromTheIniAndRefusesUnusableSides) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "draw/render.h"
-#include "draw/sprite_table.h"
 #include "font/font.h"
 #include "game/bindings.h"
 #include "game/frame.h"
@@ -45,7 +44,6 @@ inline int CountPixels(std::uint32_t colour) {
 // The input record of a keyboard with these keys held, through the game's
 // own bindings. For the scripted games that are written as keys; a test of
 // one rule builds its FrameInput directly.
-using KeyState = FrameInput;
 inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
     std::array<Uint8, SDLK_LAST> down{};
     for (SDLKey key : held) {
@@ -90,7 +88,6 @@ class GameTest : public ScreenTest {
         ASSERT_NE(plainFont, nullptr);
         ASSERT_NE(hudFont, nullptr);
     }
-    // The game never frees its images; a test does, to stay leak-free.
     void TearDown() override {
         for (Font* font : {plainFont, hudFont}) {
             if (font != nullptr) {
@@ -99,10 +96,7 @@ class GameTest : public ScreenTest {
         }
         plainFont = nullptr;
         hudFont = nullptr;
-        for (const SpriteSlot& sprite : kSpriteSlots) {
-            SDL_FreeSurface(images.*sprite.slot);
-        }
-        images = ImageSet{};
+        FreeImages();
         ScreenTest::TearDown();
     }
 

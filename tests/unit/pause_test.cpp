@@ -130,7 +130,7 @@ TEST_F(PauseTest, PausedScreenShowsThePanelInTheMiddleAndResumingRestoresEveryBy
 struct Pass {
     const char* name;
     int count;
-    KeyState keys;
+    FrameInput keys = {};
     bool togglePause = false; // on the first pass of the row
 };
 

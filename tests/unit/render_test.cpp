@@ -1,7 +1,6 @@
 // The sprite pass and the blits, checked pixel by pixel on the real screen.
 #include "game_fixture.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -197,22 +196,6 @@ TEST_F(RenderTest, BackgroundIsCopiedPixelForPixel) {
     }
 }
 
-// At the start no corpse, wreck or blast is shown; a marker parked in one
-// coordinate only is off the screen too.
-TEST_F(RenderTest, ParkedMarkersLeaveNoTrace) {
-    SDL_Surface* marker = Solid(64, 64, Rgb(255, 0, 0));
-    images.player1Corpse = marker;
-    images.player2Corpse = marker;
-    images.enemy1Wreck = marker;
-    images.enemy2Wreck = marker;
-    images.player1Blast = marker;
-    images.player2Blast = marker;
-    game.player2.corpseX = 100;
-    game.enemy1.wreckY = 100;
-    DrawSprites();
-    EXPECT_EQ(CountPixels(kSentinel), 640 * 530);
-}
-
 struct WrapCase {
     const char* name;
     Point at;
@@ -243,40 +226,12 @@ TEST_F(RenderTest, PositionsWrapToTheirLow16Bits) {
     }
 }
 
-struct RegionCase {
-    const char* name;
-    Point size;  // of the rectangle asked for at (-3, -4) of a 10x10 source
-    Point block; // the size of the block drawn from (103, 104)
-};
-
-const RegionCase kRegionCases[] = {
-    {.name = "a square cut to the source", .size = {20, 20}, .block = {10, 10}},
-    {.name = "a flat rectangle", .size = {20, 6}, .block = {10, 2}},
-    {.name = "a narrow rectangle", .size = {5, 20}, .block = {2, 10}},
-};
-
-// A source rectangle cut at the source's left or top edge moves the drawn
-// part right or down by the amount cut, as SDL clips it.
-TEST_F(RenderTest, RegionClippedAtTheSourceEdgeShiftsTheDestination) {
-    const std::uint32_t red = Rgb(200, 0, 0);
-    SDL_Surface* source = Solid(10, 10, red);
-    for (const RegionCase& c : kRegionCases) {
-        SCOPED_TRACE(c.name);
-        SDL_FillRect(screen, nullptr, kSentinel);
-        BlitRegion(screen, source, 100, 100, c.size.x, c.size.y, -3, -4);
-        EXPECT_EQ(PixelAt(screen, 103, 104), red);
-        EXPECT_EQ(PixelAt(screen, 103 + c.block.x - 1, 104 + c.block.y - 1), red);
-        EXPECT_EQ(CountPixels(red), c.block.x * c.block.y);
-    }
-}
-
 // The real sprites: a file used by two slots gives two surfaces, and a
 // missing file leaves only its own slots empty while the frame goes on.
 TEST_F(RenderTest, ImageFilesLoadIntoSlotsOfTheirOwn) {
     const std::filesystem::path home = std::filesystem::current_path();
-    char pattern[] = "/tmp/flagrun-images-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path elsewhere = pattern;
+    const ScratchDir scratch;
+    const std::filesystem::path elsewhere = scratch.path;
     std::filesystem::copy(home / "Graphics", elsewhere / "Graphics");
     std::filesystem::remove(elsewhere / "Graphics" / "redtl.bmp");
 
@@ -300,11 +255,7 @@ TEST_F(RenderTest, ImageFilesLoadIntoSlotsOfTheirOwn) {
             EXPECT_EQ(PixelAt(screen, 516, 316), PixelAt(screen, 400, 250));
             EXPECT_NE(PixelAt(screen, 16, 16), PixelAt(screen, 400, 250));
         }
-        for (const SpriteSlot& sprite : kSpriteSlots) {
-            SDL_FreeSurface(images.*sprite.slot);
-        }
-        images = ImageSet{};
+        FreeImages();
     }
     std::filesystem::current_path(home);
-    std::filesystem::remove_all(elsewhere);
 }

@@ -13,6 +13,10 @@ inline constexpr Point kParkedPoint = {kParked, kParked};
 inline Point RedFlag() {
     return {game.redFlagX, game.redFlagY};
 }
+inline void PutFlagAt(Point at) {
+    game.redFlagX = at.x;
+    game.redFlagY = at.y;
+}
 inline Point CorpseOf(const PlayerState& player) {
     return {player.corpseX, player.corpseY};
 }

@@ -1,12 +1,19 @@
-// A real 640x530 32-bit screen for tests, from SDL's dummy video driver.
+// What every test program shares: a real 640x530 32-bit screen from SDL's
+// dummy video driver, the loaded sprites, and scratch files.
 #pragma once
 
 #include "draw/images.h"
+#include "draw/sprite_table.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 // Opens the video mode the game opens and points `screen` at it. Every test
@@ -54,4 +61,38 @@ inline SDL_Surface* SolidSurface(int w, int h, std::uint8_t r, std::uint8_t g, s
 
 inline std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return SDL_MapRGB(screen->format, r, g, b);
+}
+
+// The game never frees its images; a test does, to stay leak-free.
+inline void FreeImages() {
+    for (const SpriteSlot& sprite : kSpriteSlots) {
+        SDL_FreeSurface(images.*sprite.slot);
+    }
+    images = ImageSet{};
+}
+
+// A fresh directory under /tmp, removed with all it holds at the end of its
+// scope.
+struct ScratchDir {
+    std::filesystem::path path = [] {
+        std::string pattern = std::filesystem::temp_directory_path() / "flagrun-test-XXXXXX";
+        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+        return pattern;
+    }();
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return path / name; }
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A word for the shell, quoted; the tests' paths hold no quote.
+inline std::string Quote(const std::string& text) {
+    return "'" + text + "'";
 }
