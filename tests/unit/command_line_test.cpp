@@ -81,4 +81,57 @@ TEST(CommandLineTest, OptionsAndRefusals) {
     }
 }
 
+struct DemoCase {
+    const char* name = "";
+    std::vector<const char*> args = {}; // after the program's name
+    CommandLineAction action = CommandLineAction::kRun;
+    DemoOption demo = DemoOption::kNone;
+    std::string path = "";
+    std::string error = "";
+};
+
+TEST(CommandLineTest, RecordOrPlayADemo) {
+    const std::vector<DemoCase> cases = {
+        {.name = "no demo", .args = {"--scale", "2"}},
+        {.name = "--record FILE",
+         .args = {"--record", "game.demo"},
+         .demo = DemoOption::kRecord,
+         .path = "game.demo"},
+        {.name = "--play FILE among other options",
+         .args = {"--fullscreen", "--play", "old.demo", "--scale", "2"},
+         .demo = DemoOption::kPlay,
+         .path = "old.demo"},
+        {.name = "a file named like an option",
+         .args = {"--play", "--scale"},
+         .demo = DemoOption::kPlay,
+         .path = "--scale"},
+        {.name = "--record without its file",
+         .args = {"--record"},
+         .action = CommandLineAction::kRefuse,
+         .error = "missing file after '--record'"},
+        {.name = "--record and --play",
+         .args = {"--record", "a.demo", "--play", "b.demo"},
+         .action = CommandLineAction::kRefuse,
+         .demo = DemoOption::kRecord,
+         .path = "a.demo",
+         .error = "only one of --record and --play, not another '--play'"},
+        {.name = "--play twice",
+         .args = {"--play", "a.demo", "--play", "b.demo"},
+         .action = CommandLineAction::kRefuse,
+         .demo = DemoOption::kPlay,
+         .path = "a.demo",
+         .error = "only one of --record and --play, not another '--play'"},
+    };
+    for (const DemoCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<const char*> argv = {"flagrun"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const CommandLine parsed = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(parsed.action, c.action);
+        EXPECT_EQ(parsed.demo, c.demo);
+        EXPECT_EQ(std::string(parsed.demoPath), c.path);
+        EXPECT_EQ(std::string(parsed.error), c.error);
+    }
+}
+
 } // namespace
