@@ -10,13 +10,15 @@
 // to that loop: with repetitions, the median of the per-repetition ratios
 // and their range.
 
-#include "draw/erase.h"
-#include "draw/images.h"
-#include "draw/render.h"
-#include "game/bindings.h"
-#include "game/frame.h"
-#include "game/game_state.h"
-#include "game/startup.h"
+#include "app/frame.h"
+#include "app/startup.h"
+#include "input/bindings.h"
+#include "rules/game_state.h"
+#include "rules/rules.h"
+#include "view/drawn_areas.h"
+#include "view/erase.h"
+#include "view/images.h"
+#include "view/render.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -88,7 +90,7 @@ void CountEvents(const GameState& before, const GameState& after, RecordedPlay* 
 // made clean again before any benchmark.
 bool RecordPlay(std::string* why) {
     std::mt19937 random(kSeed);
-    SetStartValues();
+    SetStartValues(game);
     FrameInput keys;
     std::uint32_t hold1 = 0;
     std::uint32_t hold2 = 0;
@@ -106,7 +108,7 @@ bool RecordPlay(std::string* why) {
         const GameState before = game;
         play.states.push_back(before);
         play.inputs.push_back(keys);
-        RunRules(keys);
+        RunRules(game, keys);
         CountEvents(before, game, &play);
         if (before.restartCountdown == game.restartCountdown) {
             play.quietFrames.push_back(frame);
@@ -136,9 +138,8 @@ std::size_t NextFrame(std::size_t frame) {
 // What the display costs: the loop of a frame with nothing in it, the
 // event drain, the key read and SDL_Flip of the 640x530 screen.
 void BM_FlipLoop(benchmark::State& state) {
-    int quit = 0;
     for (auto _ : state) {
-        DrainEvents(&quit);
+        benchmark::DoNotOptimize(DrainEvents());
         const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
         benchmark::DoNotOptimize(keyboard);
         SDL_Flip(screen);
@@ -149,10 +150,9 @@ void BM_FlipLoop(benchmark::State& state) {
 // rules, the drawing and the flip, on the recorded keys. The state copy
 // keeps the frames those of the recording however often it wraps.
 void BM_WholeFrame(benchmark::State& state) {
-    int quit = 0;
     std::size_t frame = StartPlayback();
     for (auto _ : state) {
-        DrainEvents(&quit);
+        benchmark::DoNotOptimize(DrainEvents());
         const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
         benchmark::DoNotOptimize(keyboard);
         game = play.states[frame];
@@ -164,16 +164,17 @@ void BM_WholeFrame(benchmark::State& state) {
 // The other way of erasing, measured for comparison: the whole background
 // drawn at the start of every frame instead of the last frame's rectangles.
 void BM_WholeFrameRedrawingBackground(benchmark::State& state) {
-    int quit = 0;
     std::size_t frame = StartPlayback();
     for (auto _ : state) {
-        DrainEvents(&quit);
+        benchmark::DoNotOptimize(DrainEvents());
         const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
         benchmark::DoNotOptimize(keyboard);
         game = play.states[frame];
         DrawBackground();
-        RunRules(play.inputs[frame]);
-        RenderFrame();
+        RunRules(game, play.inputs[frame]);
+        DrawSprites(game);
+        DrawHudText(game);
+        SDL_Flip(screen);
         frame = NextFrame(frame);
     }
 }
@@ -185,9 +186,9 @@ void BM_FrameWithoutFlip(benchmark::State& state) {
     for (auto _ : state) {
         game = play.states[frame];
         EraseLastFrame();
-        RunRules(play.inputs[frame]);
-        DrawSprites();
-        DrawHudText();
+        RunRules(game, play.inputs[frame]);
+        DrawSprites(game);
+        DrawHudText(game);
         frame = NextFrame(frame);
     }
 }
@@ -208,7 +209,7 @@ void BM_Rules(benchmark::State& state) {
     for (auto _ : state) {
         const std::size_t frame = play.quietFrames[i];
         game = play.states[frame];
-        RunRules(play.inputs[frame]);
+        RunRules(game, play.inputs[frame]);
         benchmark::ClobberMemory();
         i = (i + 1) % play.quietFrames.size();
     }

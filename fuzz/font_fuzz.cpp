@@ -3,9 +3,9 @@
 // every font that loads is drawn with, measured and freed.
 #include "fuzz_input.h"
 
-#include "draw/images.h"
-#include "font/font.h"
-#include "font/text.h"
+#include "view/font.h"
+#include "view/images.h"
+#include "view/text.h"
 
 #include <SDL.h>
 #include <unistd.h>

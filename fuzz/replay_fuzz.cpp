@@ -3,9 +3,9 @@
 // and printable whatever the script held.
 #include "fuzz_input.h"
 
-#include "game/bindings.h"
-#include "game/demo_play.h"
-#include "game/script.h"
+#include "demo/demo_play.h"
+#include "demo/script.h"
+#include "input/bindings.h"
 #include "options.h"
 
 #include <cstdlib>

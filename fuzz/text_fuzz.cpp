@@ -2,9 +2,9 @@
 // sheet of any side, onto surfaces of odd sizes and depths at any position.
 #include "fuzz_input.h"
 
-#include "draw/images.h"
-#include "font/font.h"
-#include "font/text.h"
+#include "view/font.h"
+#include "view/images.h"
+#include "view/text.h"
 
 #include <SDL.h>
 

@@ -22,7 +22,7 @@ cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DFLAGRUN_RUN_DIR="$PWD
 cmake --build build-fuzz -j"$(nproc)"
 
 export ASAN_OPTIONS=detect_leaks=1
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 mkdir -p build-fuzz/crashes
 for harness in font text replay; do
   mkdir -p "build-fuzz/corpus/$harness"

@@ -2,7 +2,7 @@
 // in copies of the run directory with one file missing, emptied, cut short, replaced or turned
 // into a directory. Each case runs without that sprite (render_test shows it stays
 // invisible), or refuses with its one line and status 1, in time.
-#include "unit/sdl_fixture.h"
+#include "sdl_fixture.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

@@ -1,7 +1,7 @@
 // Demos through the replay tool: a game recorded here, frame by frame, and
 // replayed by flagrun-replay in sync; an edited copy exits with status 3.
-#include "game/demo_record.h"
-#include "unit/game_fixture.h"
+#include "demo/demo_record.h"
+#include "game_fixture.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

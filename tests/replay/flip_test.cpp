@@ -1,7 +1,7 @@
 // flagrun-replay --flip draws every frame on the display itself and flips
 // it as the game does; its screenshots and states equal the off-screen
 // path's.
-#include "unit/sdl_fixture.h"
+#include "sdl_fixture.h"
 
 #include <sys/wait.h>
 

@@ -1,6 +1,6 @@
 // The replay tool's failures as a caller sees them: a trace or screenshot that cannot be
 // written, a screenshot frame never reached, and script words that are not safe to echo.
-#include "unit/sdl_fixture.h"
+#include "sdl_fixture.h"
 
 #include <sys/wait.h>
 

@@ -1,6 +1,6 @@
 // The replay tool run headless as a child process. Enemies move one pixel per axis
 // a frame, and a held movement key moves its player one pixel.
-#include "unit/game_fixture.h"
+#include "game_fixture.h"
 
 #include <sys/wait.h>
 

@@ -11,7 +11,7 @@
 #include "png_writer.h"
 #include "sprites.h"
 
-#include "game/geometry.h"
+#include "rules/geometry.h"
 
 #include <algorithm>
 #include <cstdio>

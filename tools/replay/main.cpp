@@ -1,22 +1,21 @@
 // flagrun-replay: the game without a keyboard. It starts up like the game,
-// runs the game's own loop and frame code with the held keys taken from a
-// script, and prints the game state after each frame as JSON Lines.
+// plays the script as the game plays a demo, through the same frame code,
+// and prints the game state after each frame as JSON Lines.
 #include "options.h"
 
-#include "draw/images.h"
-#include "game/bindings.h"
-#include "game/demo_play.h"
-#include "game/frame.h"
-#include "game/game_state.h"
-#include "game/script.h"
-#include "game/startup.h"
-#include "game/state_json.h"
+#include "app/demo_session.h"
+#include "app/frame.h"
+#include "app/startup.h"
+#include "demo/demo_play.h"
+#include "demo/state_json.h"
+#include "view/images.h"
 
 #include <SDL.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,67 +70,21 @@ static void PrintFrame(std::int64_t frame) {
     output.used = static_cast<std::size_t>(end - output.bytes);
 }
 
-// The whole script, from a file or, for "-", from standard input.
-static bool ReadScriptText(const std::string& path, std::string* text, std::string* error) {
-    const bool fromStdin = path == "-";
-    std::FILE* file = fromStdin ? stdin : std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *error = "cannot read script '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        text->append(chunk, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) {
-        *error = "cannot read script '" + path + "': " + std::strerror(errno);
-    }
-    if (!fromStdin) {
-        std::fclose(file);
-    }
-    return !failed;
+// Ctrl+C and SIGTERM end the replay after the frame they arrive in, the
+// trace so far flushed: SDL would only queue a quit event, which a replay
+// never drains.
+static volatile std::sig_atomic_t stopSignal = 0;
+
+static void StopOnSignal(int signal) {
+    stopSignal = signal;
 }
 
-// The replay's place in the script and the input record it hands the frame
-// code. `escapePushed` says the coming frame's drain has an event to see.
-struct Playback {
-    const std::vector<Instruction>* script = nullptr;
-    std::size_t next = 0;
-    std::int32_t framesLeft = 0;
-    FrameInput input;
-    bool escapePushed = false;
-};
-
-// Queued before the frame, so that frame's event drain sees it like a real
-// key press: the frame completes and the loop ends.
-static void PushEscape() {
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = kQuitKey;
-    SDL_PushEvent(&event);
-}
-
-// Sets up the keys of the coming frame; false once the script is used up.
-static bool NextFrame(Playback* playback) {
-    if (playback->framesLeft == 0) {
-        if (playback->next == playback->script->size()) {
-            return false;
-        }
-        const Instruction& instruction = (*playback->script)[playback->next++];
-        playback->input = InputFromMask(instruction.keyMask);
-        if (instruction.escape) {
-            PushEscape();
-            playback->escapePushed = true;
-        }
-        playback->framesLeft = instruction.count;
-    }
-    --playback->framesLeft;
-    return true;
+static void CatchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = StopOnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 // Room for the screen as a BMP file in any format SDL may save it in: at
@@ -208,33 +161,23 @@ static std::int64_t LastScreenshotFrame(const std::vector<Screenshot>& shots) {
     return last;
 }
 
-// The game's loop: drain the events, then a frame on the held keys, until a
-// quit request has been seen, or here also until the script runs out.
-// Returns the exit status: 1 if a screenshot could not be saved or its
-// frame was never reached.
-static int Replay(const std::vector<Instruction>& script, const Options& options) {
-    Playback playback;
-    playback.script = &script;
+// The demo's frames, each printed when it is a multiple of --every, with
+// the screenshots of its number. Returns the exit status: 1 if a screenshot
+// could not be saved or its frame was never reached, 128 plus the signal's
+// number after a stop signal.
+static int Replay(DemoSession* session, const Options& options) {
     const std::vector<Screenshot>& shots = options.screenshots;
     std::size_t nextShot = 0;
     std::int64_t frame = 0;
     std::int64_t printed = 0;
     int status = 0;
-    int quit = 0;
     const std::int64_t lastDrawn = options.flip ? INT64_MAX : LastScreenshotFrame(shots);
-    while (!quit && NextFrame(&playback)) {
-        // The queue holds nothing the game reacts to unless this tool put an
-        // Escape there; polling an empty queue would cost most of a frame.
-        if (playback.escapePushed) {
-            DrainEvents(&quit);
-            playback.escapePushed = false;
+    while (stopSignal == 0) {
+        const bool drawn = frame + 1 <= lastDrawn;
+        if (!PlayFrame(session, drawn ? FrameDrawing::kDrawn : FrameDrawing::kUndrawn)) {
+            break;
         }
         ++frame;
-        if (frame <= lastDrawn) {
-            RunFrame(playback.input);
-        } else {
-            RunRules(playback.input);
-        }
         if (frame % options.every == 0) {
             PrintFrame(frame);
             printed = frame;
@@ -250,6 +193,11 @@ static int Replay(const std::vector<Instruction>& script, const Options& options
         PrintFrame(frame);
     }
     CloseTrace();
+    if (stopSignal != 0) {
+        const char* name = stopSignal == SIGINT ? "SIGINT" : "SIGTERM";
+        Complain(std::string("stopped by ") + name + " after frame " + std::to_string(frame));
+        return 128 + stopSignal;
+    }
     for (; nextShot < shots.size(); ++nextShot) {
         Complain("frame " + std::to_string(shots[nextShot].frame) + " was not reached; '" +
                  shots[nextShot].path + "' not saved");
@@ -295,17 +243,17 @@ int main(int argc, char** argv) {
         std::printf("%s\n", kUsage);
         return 0;
     }
-    std::string text;
-    if (!ReadScriptText(options.scriptPath, &text, &error)) {
-        Complain(error);
-        return 2;
-    }
-    std::vector<Instruction> script;
+    DemoSession session;
+    session.mode = DemoMode::kPlay;
+    session.program = "flagrun-replay";
     ScriptError bad;
-    FinalState finalState;
-    if (!ParseScript(text, &script, &bad) || !FindFinalState(text, &finalState, &bad)) {
-        std::fprintf(stderr, "flagrun-replay: line %" PRId64 ": %s\n", bad.line,
-                     bad.problem.c_str());
+    if (!ReadDemo(options.scriptPath, &session.demo, &bad)) {
+        if (bad.line == 0) {
+            Complain("cannot read script '" + options.scriptPath + "': " + bad.problem);
+        } else {
+            std::fprintf(stderr, "flagrun-replay: line %" PRId64 ": %s\n", bad.line,
+                         bad.problem.c_str());
+        }
         return 2;
     }
     // Headless unless the caller picks drivers; the game plays no sound, so
@@ -314,15 +262,15 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // Unpaced: a flip never waits for a display's refresh here.
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 0);
+    // before SDL, which leaves a handler already set alone
+    CatchStopSignals();
     StartUp();
     SDL_Surface* display = options.flip ? screen : DrawOffscreen();
-    int status = Replay(script, options);
+    int status = Replay(&session, options);
     // A demo ends with the state its recording ended in.
-    std::string outOfSync;
-    if (finalState.present &&
-        !MatchesFinalState(finalState, ScriptFrames(script), game, &outOfSync)) {
-        Complain(outOfSync);
-        status = 3;
+    if (status < 128) {
+        const int sync = EndDemo(&session);
+        status = sync != 0 ? sync : status;
     }
     RestoreDisplay(display);
     ShutDown();

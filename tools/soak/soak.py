@@ -174,7 +174,7 @@ def main():
         with open(args.write_script, "w") as out:
             out.write(busy_play(args.frames))
         return 0
-    return soak(args.frames, os.path.abspath(args.run_dir), os.path.join(root, "tests/lsan.supp"))
+    return soak(args.frames, os.path.abspath(args.run_dir), os.path.join(root, "tests/support/lsan.supp"))
 
 
 if __name__ == "__main__":

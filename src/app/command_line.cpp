@@ -1,0 +1,127 @@
+// Parsing and answering the game's command line. The usage text is kept
+// here, once, for --help and for every refusal.
+#include "app/command_line.h"
+
+#include <cstring>
+
+#ifndef FLAGRUN_VERSION
+#error "FLAGRUN_VERSION must hold the project's version"
+#endif
+
+static constexpr const char* kUsage =
+    "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
+    "       flagrun --help | --version\n"
+    "\n"
+    "A two-player cooperative arena game for one keyboard.\n"
+    "\n"
+    "Options:\n"
+    "  --scale N     draw each game pixel as an N x N block, N from 1 to 8\n"
+    "                (default: the largest that fits 90% of the desktop)\n"
+    "  --fullscreen  start full-screen (F11 toggles during play)\n"
+    "  --record FILE play, and record the game as a demo in FILE\n"
+    "  --play FILE   show the demo in FILE; it ends by itself (Escape ends it sooner)\n"
+    "  --help        print this help and exit\n"
+    "  --version     print the version and exit\n"
+    "\n"
+    "Controls:\n"
+    "  Player 1   arrow keys move, Space fires a laser, Right Alt throws a grenade\n"
+    "  Player 2   W A S D move, Left Ctrl fires a laser, Left Shift throws a grenade\n"
+    "  Gamepads   the first for Player 1, the second for Player 2: the d-pad or the\n"
+    "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n"
+    "  P pauses and resumes, F11 toggles full screen, Escape quits\n"
+    "\n"
+    "Rules: shoot the red enemies for experience and carry the red flag to the\n"
+    "top-left corner to start a new game.\n";
+
+static CommandLine Refuse(CommandLine commandLine, const char* what, const char* argument) {
+    commandLine.action = CommandLineAction::kRefuse;
+    std::snprintf(commandLine.error, sizeof commandLine.error, "%s '%s'", what, argument);
+    return commandLine;
+}
+
+// One or two decimal digits, without sign or spaces, from kMinScale to
+// kMaxScale; 0 when the text is anything else.
+static int ParseScale(const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length == 0 || length > 2) {
+        return 0;
+    }
+    int value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return 0;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value >= kMinScale && value <= kMaxScale ? value : 0;
+}
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+    CommandLine commandLine;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+            commandLine.action = CommandLineAction::kHelp;
+            return commandLine;
+        }
+        if (std::strcmp(argument, "--version") == 0) {
+            commandLine.action = CommandLineAction::kVersion;
+            return commandLine;
+        }
+        if (std::strcmp(argument, "--fullscreen") == 0) {
+            commandLine.window.fullscreen = true;
+            continue;
+        }
+        const bool record = std::strcmp(argument, "--record") == 0;
+        if (record || std::strcmp(argument, "--play") == 0) {
+            if (i + 1 == argc) {
+                return Refuse(commandLine, "missing file after", argument);
+            }
+            if (commandLine.demo != DemoOption::kNone) {
+                return Refuse(commandLine, "only one of --record and --play, not another",
+                              argument);
+            }
+            commandLine.demo = record ? DemoOption::kRecord : DemoOption::kPlay;
+            commandLine.demoPath = argv[++i];
+            continue;
+        }
+        const char* value = nullptr;
+        if (std::strcmp(argument, "--scale") == 0) {
+            if (i + 1 == argc) {
+                return Refuse(commandLine, "missing value after", argument);
+            }
+            value = argv[++i];
+        } else if (std::strncmp(argument, "--scale=", 8) == 0) {
+            value = argument + 8;
+        } else {
+            return Refuse(commandLine, "unknown option", argument);
+        }
+        commandLine.window.scale = ParseScale(value);
+        if (commandLine.window.scale == 0) {
+            return Refuse(commandLine, "--scale takes a whole number from 1 to 8, not", value);
+        }
+    }
+    return commandLine;
+}
+
+void PrintUsage(std::FILE* stream) {
+    std::fputs(kUsage, stream);
+}
+
+int AnswerCommandLine(const CommandLine& commandLine) {
+    switch (commandLine.action) {
+    case CommandLineAction::kHelp:
+        PrintUsage(stdout);
+        return 0;
+    case CommandLineAction::kVersion:
+        std::printf("flagrun %s\n", FLAGRUN_VERSION);
+        return 0;
+    case CommandLineAction::kRefuse:
+        std::fprintf(stderr, "flagrun: %s\n", commandLine.error);
+        PrintUsage(stderr);
+        return 2;
+    case CommandLineAction::kRun:
+        break;
+    }
+    return 0;
+}

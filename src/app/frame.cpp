@@ -1,0 +1,42 @@
+// The frame: the drain, the rules, and the drawing that reads what they left.
+#include "app/frame.h"
+
+#include "input/bindings.h"
+#include "rules/rules.h"
+#include "view/render.h"
+
+#include <SDL.h>
+
+GameState game;
+
+EventRequests DrainEvents() {
+    EventRequests requests;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            requests.quit = 1;
+        }
+        if (event.type != SDL_KEYDOWN) {
+            continue;
+        }
+        const SDLKey key = event.key.keysym.sym;
+        if (key == kQuitKey) {
+            requests.quit = 1;
+        }
+        if (key == kPauseKey) {
+            requests.togglePause = !requests.togglePause;
+        }
+        if (key == kFullScreenKey) {
+            requests.toggleFullScreen = !requests.toggleFullScreen;
+        }
+    }
+    return requests;
+}
+
+FrameEvents RunFrame(const FrameInput& input, FrameDrawing drawing) {
+    const FrameEvents events = RunRules(game, input);
+    if (drawing == FrameDrawing::kDrawn) {
+        RenderFrame(game, events);
+    }
+    return events;
+}

@@ -1,0 +1,31 @@
+// One frame of the game: the event drain, the rules on the program's state,
+// and the drawing of what they left.
+#pragma once
+
+#include "rules/events.h"
+#include "rules/game_state.h"
+#include "rules/input.h"
+
+// The program-wide game state, the one the loop runs. Only the rules write it.
+extern GameState game;
+
+// What the events of one drain asked for. Several quit requests act as
+// one; a toggle key pressed twice in one drain toggles back.
+struct EventRequests {
+    int quit = 0;
+    bool togglePause = false;
+    bool toggleFullScreen = false;
+};
+
+// Consumes every queued event. A window close or an Escape key-down sets
+// quit; the loop tests it only at its top, so this frame still completes.
+// A key-down of the pause or the full-screen key asks for its toggle.
+EventRequests DrainEvents();
+
+// Whether a frame is drawn. A frame left undrawn changes the state exactly
+// as a drawn one; only the screen falls behind.
+enum class FrameDrawing { kDrawn, kUndrawn };
+
+// The frame after the input reading: the rules on `game`, then the drawing
+// and the flip. Returns what happened in it.
+FrameEvents RunFrame(const FrameInput& input, FrameDrawing drawing = FrameDrawing::kDrawn);

@@ -1,0 +1,61 @@
+// flagrun: the program's entry and its main loop.
+#include "app/command_line.h"
+#include "app/demo_session.h"
+#include "app/frame.h"
+#include "app/pacing.h"
+#include "app/pause.h"
+#include "app/startup.h"
+#include "app/window.h"
+
+#include <SDL.h>
+
+static DemoMode DemoModeOf(const CommandLine& commandLine) {
+    if (commandLine.demo == DemoOption::kRecord) {
+        return DemoMode::kRecord;
+    }
+    if (commandLine.demo == DemoOption::kPlay) {
+        return DemoMode::kPlay;
+    }
+    return DemoMode::kNone;
+}
+
+// One pass of the loop is one frame, due 1/60 s after the one before. The
+// quit flag is tested only here, so the frame in which a quit request is
+// seen still runs to its flip. A paused pass runs no frame, so a recording
+// takes nothing from it and a demo played waits.
+static int GameMain(int argc, char** argv) {
+    const CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.action != CommandLineAction::kRun) {
+        return AnswerCommandLine(commandLine);
+    }
+    DemoSession session;
+    const int refused = PrepareDemo(&session, DemoModeOf(commandLine), commandLine.demoPath);
+    if (refused != 0) {
+        return refused;
+    }
+    StartUp(commandLine.window);
+    int status = BeginDemo(&session);
+    FramePacer pacer = StartPacing(MonotonicNow());
+    PauseState pause;
+    EventRequests requests;
+    requests.quit = status;
+    while (!requests.quit) {
+        requests = DrainEvents();
+        if (requests.toggleFullScreen) {
+            ToggleFullScreen();
+        }
+        if (!RunPass(&pause, requests.togglePause, &session)) {
+            break;
+        }
+        WaitForNextFrame(&pacer);
+    }
+    if (status == 0) {
+        status = EndDemo(&session);
+    }
+    ShutDown();
+    return status;
+}
+
+int main(int argc, char** argv) {
+    return GameMain(argc, argv);
+}

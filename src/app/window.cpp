@@ -1,0 +1,74 @@
+// The display check, the scale choice and full screen. The scaling itself
+// is done by SDL 1.2's compatibility layer, told through its environment
+// variables; classic SDL 1.2 ignores them and shows a 640x530 window.
+#include "app/window.h"
+
+#include "view/images.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int ChooseScale(int desktopWidth, int desktopHeight) {
+    int scale = kMinScale;
+    // 10 * 640 s <= 9 * width keeps the arithmetic in whole numbers
+    while (scale < kMaxScale && 10 * kScreenWidth * (scale + 1) <= 9 * desktopWidth &&
+           10 * kScreenHeight * (scale + 1) <= 9 * desktopHeight) {
+        ++scale;
+    }
+    return scale;
+}
+
+bool ShowsNothing(const char* driverName) {
+    return std::strcmp(driverName, "offscreen") == 0 || std::strcmp(driverName, "dummy") == 0;
+}
+
+void RefuseInvisibleRun() {
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if (requested != nullptr && requested[0] != '\0') {
+        return;
+    }
+    char driver[64] = "";
+    if (SDL_VideoDriverName(driver, sizeof driver) != nullptr && !ShowsNothing(driver)) {
+        return;
+    }
+    std::printf("Unable to init SDL: no display found (set DISPLAY, or SDL_VIDEODRIVER=dummy to "
+                "run without one)\n");
+    // out before the exit handlers, whatever they do
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// The desktop's size is only known before the first video mode is set.
+static int DesktopScale() {
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr || info->current_w <= 0 || info->current_h <= 0) {
+        return kMinScale;
+    }
+    return ChooseScale(info->current_w, info->current_h);
+}
+
+// Blurred pixel art helps nobody.
+void RequestNearestScaling() {
+    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+}
+
+void ChooseWindowScale(const WindowOptions& options) {
+    char scale[8];
+    if (options.scale != 0) {
+        std::snprintf(scale, sizeof scale, "%d", options.scale);
+        setenv("SDL12COMPAT_WINDOW_SCALING", scale, 1);
+        return;
+    }
+    std::snprintf(scale, sizeof scale, "%d", DesktopScale());
+    setenv("SDL12COMPAT_WINDOW_SCALING", scale, 0);
+}
+
+Uint32 VideoModeFlags(const WindowOptions& options) {
+    const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    return options.fullscreen ? flags | SDL_FULLSCREEN : flags;
+}
+
+void ToggleFullScreen() {
+    SDL_WM_ToggleFullScreen(screen);
+}

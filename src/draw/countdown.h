@@ -1,9 +1,0 @@
-// The countdown message, drawn by the countdown steps at their point in the
-// frame, before the sprite pass.
-#pragma once
-
-#include <cstdint>
-
-// Blanks the message's place with the countdown eraser and writes "New game
-// in N" and "seconds" over it.
-void DrawCountdown(std::int32_t count);
