@@ -2,7 +2,7 @@
 // in loading order. Loading, the tests and the asset generator read it.
 #pragma once
 
-#include "view/images.h"
+#include "view/image_set.h"
 
 #include <cstddef>
 
