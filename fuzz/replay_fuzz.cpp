@@ -1,101 +1,59 @@
-// Fuzzing the replay's command line and script parsers, with what every
-// result must hold: instructions that can run, and messages that are short
-// and printable whatever the script held.
+// Fuzzing the replay's parsers. An input is a flagrun-replay command line, cut
+// at each space, then a script, parsed as instructions and for a demo's final
+// state. Results must be usable (runnable instructions, ordered screenshots)
+// and messages one short printable line, whatever the input.
 #include "fuzz_input.h"
 
 #include "demo/demo_play.h"
-#include "demo/script.h"
 #include "input/bindings.h"
 #include "options.h"
 
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include <algorithm>
 
-// An offending word is shown in at most 40 bytes, each written as up to
-// four; the rest of a message is its own fixed text. An out-of-sync message
-// names two fields, each at most three 16-byte names and a 20-digit number.
-static constexpr std::size_t kLongestProblem = 200;
-
-static void CheckProblem(const std::string& problem) {
-    if (problem.empty() || problem.size() > kLongestProblem) {
-        std::abort();
-    }
-    for (char c : problem) {
-        if (c < 0x20 || c > 0x7E) {
-            std::abort();
-        }
-    }
+// A message quotes at most 40 bytes of the input, each as up to four, or
+// names two state fields, each in at most three 16-byte names and a number.
+static void CheckProblem(std::int64_t line, const std::string& problem) {
+    Require(line >= 1 && !problem.empty() && problem.size() <= 200);
+    Require(
+        std::all_of(problem.begin(), problem.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }));
 }
 
-static void CheckScript(const std::string& text) {
-    std::vector<Instruction> instructions;
-    ScriptError error;
-    if (!ParseScript(text, &instructions, &error)) {
-        if (error.line < 1) {
-            std::abort();
-        }
-        CheckProblem(error.problem);
-        return;
+static void CheckOptions(std::vector<std::string> args) {
+    std::vector<char*> argv(args.size() + 1);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        argv[i] = args[i].data();
     }
-    for (const Instruction& instruction : instructions) {
-        if (instruction.count < 1 || instruction.keyMask >> kKeyBindingCount != 0) {
-            std::abort();
-        }
-    }
-}
-
-// A demo's final state: refused with a line number, or compared with the
-// start state, which it matches or names a field of in a short message.
-static void CheckFinalState(const std::string& text) {
-    FinalState finalState;
-    ScriptError error;
-    if (!FindFinalState(text, &finalState, &error)) {
-        if (error.line < 1) {
-            std::abort();
-        }
-        CheckProblem(error.problem);
-        return;
-    }
-    std::string message;
-    if (finalState.present && !MatchesFinalState(finalState, 0, GameState{}, &message)) {
-        CheckProblem(message);
-    }
-}
-
-static void CheckOptions(const std::vector<std::string>& args) {
-    std::vector<std::string> owned = {"flagrun-replay"};
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : owned) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
     Options options;
     std::string error;
-    if (!ParseOptions(static_cast<int>(owned.size()), argv.data(), &options, &error)) {
-        if (error.empty()) {
-            std::abort();
-        }
+    if (!ParseOptions(static_cast<int>(args.size()), argv.data(), &options, &error)) {
+        Require(!error.empty());
         return;
     }
-    std::int64_t previous = 0;
+    Require(options.every >= 1);
+    std::int64_t previous = 1;
     for (const Screenshot& shot : options.screenshots) {
-        if (shot.frame < 1 || shot.frame < previous || shot.path.empty()) {
-            std::abort();
-        }
+        Require(shot.frame >= previous && !shot.path.empty());
         previous = shot.frame;
-    }
-    // An empty SCRIPT argument is taken as a path, which then cannot be read.
-    if (options.every < 1) {
-        std::abort();
     }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const ReplayInput input = UnpackReplayInput({.data = data, .size = size});
-    CheckOptions(input.args);
-    CheckScript(input.script);
-    CheckFinalState(input.script);
+    const std::vector<std::string> parts = Split({reinterpret_cast<const char*>(data), size}, 2);
+    CheckOptions(Split(parts[0], 1 + std::count(parts[0].begin(), parts[0].end(), ' '), " "));
+    std::vector<Instruction> instructions;
+    ScriptError error;
+    if (!ParseScript(parts[1], &instructions, &error)) {
+        CheckProblem(error.line, error.problem);
+    }
+    for (const Instruction& instruction : instructions) {
+        Require(instruction.count >= 1 && instruction.keyMask >> kKeyBindingCount == 0);
+    }
+    FinalState finalState;
+    std::string message;
+    if (!FindFinalState(parts[1], &finalState, &error)) {
+        CheckProblem(error.line, error.problem);
+    } else if (finalState.present && !MatchesFinalState(finalState, 0, GameState{}, &message)) {
+        CheckProblem(1, message);
+    }
     return 0;
 }
