@@ -57,11 +57,25 @@ void MoveCarriedFlag(GameState& state, const FrameInput& input, FrameEvents* eve
     events->flagHome = !wasHome && InHomeCorner(state.redFlagX, state.redFlagY);
 }
 
+// Where a shot's flight ends: past the playfield for a laser, past 640 on
+// either axis for a grenade.
+struct FlightLimit {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+static constexpr FlightLimit kLaserLimit = {kPlayfieldWidth, kPlayfieldHeight};
+static constexpr FlightLimit kGrenadeFlightLimit = {kGrenadeLimit, kGrenadeLimit};
+
 // A held trigger sets the flight flag again every frame; the shot keeps its
-// position and velocity, there is no aiming.
-static void Trigger(Projectile& shot, const PlayerState& owner, bool held, bool* launched) {
+// position and velocity, there is no aiming. A shot is fired when it sets
+// off from rest; one stopped past its limit with the trigger still held sets
+// off again every frame, only to stop again, and is not fired anew.
+static void Trigger(Projectile& shot, const PlayerState& owner, bool held, FlightLimit limit,
+                    bool* fired) {
     if (held && PlayerAlive(owner)) {
-        *launched = *launched || shot.inFlight == 0;
+        const bool pastLimit = shot.x > limit.x || shot.y > limit.y;
+        *fired = *fired || (shot.inFlight == 0 && !pastLimit);
         shot.inFlight = 1;
     }
 }
@@ -71,10 +85,12 @@ static void Trigger(Projectile& shot, const PlayerState& owner, bool held, bool*
 void PullTriggers(GameState& state, const FrameInput& input, FrameEvents* events) {
     PlayerState& p1 = state.player1;
     PlayerState& p2 = state.player2;
-    Trigger(p1.laser, p1, input.player1.laser, &events->player1.laserFired);
-    Trigger(p2.laser, p2, input.player2.laser, &events->player2.laserFired);
-    Trigger(p2.grenade, p2, input.player2.grenade, &events->player2.grenadeThrown);
-    Trigger(p1.grenade, p1, input.player1.grenade, &events->player1.grenadeThrown);
+    Trigger(p1.laser, p1, input.player1.laser, kLaserLimit, &events->player1.laserFired);
+    Trigger(p2.laser, p2, input.player2.laser, kLaserLimit, &events->player2.laserFired);
+    Trigger(p2.grenade, p2, input.player2.grenade, kGrenadeFlightLimit,
+            &events->player2.grenadeThrown);
+    Trigger(p1.grenade, p1, input.player1.grenade, kGrenadeFlightLimit,
+            &events->player1.grenadeThrown);
 }
 
 static void AttachLaser(PlayerState& owner) {

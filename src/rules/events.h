@@ -7,8 +7,8 @@
 #include <cstdint>
 
 struct PlayerEvents {
-    bool laserFired = false;    // the laser left its owner
-    bool grenadeThrown = false; // the grenade left its owner
+    bool laserFired = false;    // the laser set off from rest
+    bool grenadeThrown = false; // the grenade set off from rest
     bool grenadeBurst = false;  // the grenade destroyed an enemy
     std::int32_t kills = 0;     // enemies destroyed by his laser or grenade
     bool died = false;          // a living player was hit
