@@ -16,8 +16,7 @@
 #include <string>
 #include <vector>
 
-// Opens the video mode the game opens and points `screen` at it. Every test
-// of this fixture starts from a fresh SDL and an all-zero screen.
+// The video mode the game opens, from a fresh SDL, all zero, in `screen`.
 class ScreenTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,9 +37,8 @@ inline std::uint32_t PixelAt(SDL_Surface* surface, int x, int y) {
     return reinterpret_cast<const std::uint32_t*>(row)[x];
 }
 
-// The colour of every pixel of a 640x530 surface, row by row. Only the
-// colour counts: blending sets the screen's unused top byte where text once
-// was, which nobody sees.
+// The colour of every pixel of a 640x530 surface, row by row. The unused
+// top byte is left out: blending sets it where text once was, unseen.
 inline std::vector<std::uint32_t> ScreenColours(SDL_Surface* surface) {
     std::vector<std::uint32_t> colours;
     for (int y = 0; y < 530; ++y) {
@@ -53,8 +51,8 @@ inline std::vector<std::uint32_t> ScreenColours(SDL_Surface* surface) {
 
 // A 32-bit surface in the screen's format filled with one colour.
 inline SDL_Surface* SolidSurface(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, screen->format->Rmask,
-                                          screen->format->Gmask, screen->format->Bmask, 0);
+    const SDL_PixelFormat* f = screen->format;
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, f->Rmask, f->Gmask, f->Bmask, 0);
     SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, r, g, b));
     return s;
 }
@@ -71,8 +69,7 @@ inline void FreeImages() {
     images = ImageSet{};
 }
 
-// A fresh directory under /tmp, removed with all it holds at the end of its
-// scope.
+// A fresh directory under /tmp, removed with all it holds at the end of its scope.
 struct ScratchDir {
     std::filesystem::path path = [] {
         std::string pattern = std::filesystem::temp_directory_path() / "flagrun-test-XXXXXX";
