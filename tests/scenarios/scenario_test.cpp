@@ -38,7 +38,7 @@ TEST_P(Scenario, HoldsTheStatesItNames) {
     EXPECT_TRUE(expected.empty()) << "a frame named lies past the script's end";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, Scenario, testing::Values("capture", "both_dead", "held_shots"),
+INSTANTIATE_TEST_SUITE_P(Rules, Scenario, testing::Values("capture", "both_dead"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
                          });

@@ -15,12 +15,6 @@
 #include <cstdint>
 #include <initializer_list>
 
-// Places a player, an enemy or a projectile.
-template <typename T> void PutAt(T& thing, Point at) {
-    thing.x = at.x;
-    thing.y = at.y;
-}
-
 // How many pixels of the screen have this colour.
 inline int CountPixels(std::uint32_t colour) {
     int count = 0;
@@ -57,12 +51,5 @@ class GameTest : public ScreenTest {
         hudFont = nullptr;
         FreeImages();
         ScreenTest::TearDown();
-    }
-
-    // Runs whole frames (rules, drawing and flip) on the same input.
-    static void RunFrames(int count, const FrameInput& input = {}) {
-        for (int i = 0; i < count; ++i) {
-            RunFrame(input);
-        }
     }
 };
