@@ -210,9 +210,10 @@ TEST(DemoRecord, TheFileIsTheHeaderTheRunsAndTheFinalStateAndAppearsAtTheEnd) {
     const std::string temporary = dir / ("game.demo.partial-" + std::to_string(getpid()));
     EXPECT_TRUE(fs::exists(temporary));
     GameState state;
-    state.player1.x = 12;
-    char json[kMaxStateJsonLength]; // the state line flagrun-replay prints
+    state.player1.x = -2147483647 - 1; // the widest number a field can hold
+    char json[kMaxStateJsonLength];    // the state line flagrun-replay prints
     const std::string stateLine(json, FormatStateJson(json, 7, state));
+    EXPECT_TRUE(stateLine.starts_with("{\"frame\":7,\"player1\":{\"x\":-2147483648,\"y\":0,"));
     ASSERT_TRUE(FinishDemo(&demo, state, &error)) << error;
     EXPECT_EQ(ReadFile(dir / "game.demo"),
               DemoHeader(FLAGRUN_VERSION, kWhen) + "1\n2 right d\n" +
