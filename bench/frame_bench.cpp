@@ -171,7 +171,7 @@ void BM_WholeFrameRedrawingBackground(benchmark::State& state) {
         benchmark::DoNotOptimize(keyboard);
         game = play.states[frame];
         DrawBackground();
-        RunRules(game, play.inputs[frame]);
+        ShowCountdowns(RunRules(game, play.inputs[frame]));
         DrawSprites(game);
         DrawHudText(game);
         SDL_Flip(screen);
@@ -186,7 +186,7 @@ void BM_FrameWithoutFlip(benchmark::State& state) {
     for (auto _ : state) {
         game = play.states[frame];
         EraseLastFrame();
-        RunRules(game, play.inputs[frame]);
+        ShowCountdowns(RunRules(game, play.inputs[frame]));
         DrawSprites(game);
         DrawHudText(game);
         frame = NextFrame(frame);

@@ -109,9 +109,7 @@ bool FindFinalState(std::string_view text, FinalState* finalState, ScriptError* 
     std::int64_t foundAt = 0;
     while (!text.empty()) {
         ++number;
-        const std::size_t newline = text.find('\n');
-        const std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        const std::string_view line = TakeLine(&text);
         if (line.substr(0, kFinalStatePrefix.size()) == kFinalStatePrefix) {
             finalState->present = true;
             finalState->line = std::string(Trimmed(line.substr(kFinalStatePrefix.size())));

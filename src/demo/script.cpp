@@ -82,6 +82,13 @@ static bool ParseCount(std::string_view word, std::int32_t* count, std::string* 
     return true;
 }
 
+std::string_view TakeLine(std::string_view* text) {
+    const std::size_t newline = text->find('\n');
+    const std::string_view line = text->substr(0, newline);
+    text->remove_prefix(newline == std::string_view::npos ? text->size() : newline + 1);
+    return line;
+}
+
 LineKind ParseScriptLine(std::string_view line, Instruction* instruction, std::string* problem) {
     std::string_view rest = line.substr(0, line.find('#'));
     std::string_view word = NextWord(&rest);
@@ -114,9 +121,7 @@ bool ParseScript(std::string_view text, std::vector<Instruction>* instructions,
     std::int64_t number = 0;
     while (!text.empty()) {
         ++number;
-        const std::size_t newline = text.find('\n');
-        const std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        const std::string_view line = TakeLine(&text);
         Instruction instruction;
         std::string problem;
         switch (ParseScriptLine(line, &instruction, &problem)) {

@@ -19,6 +19,9 @@ struct Instruction {
     bool escape = false;
 };
 
+// The first line of *text, without its newline, taken off the front.
+std::string_view TakeLine(std::string_view* text);
+
 enum class LineKind { kBlank, kInstruction, kError };
 
 // Parses one line without its newline. A blank or comment-only line gives
