@@ -41,6 +41,7 @@ static Font* RequireFont(Font* font, const char* directory) {
 
 void StartUp(const WindowOptions& window) {
     RequestNearestScaling();
+    GlProbe probe = StartRendererChoice();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
@@ -50,6 +51,7 @@ void StartUp(const WindowOptions& window) {
     SetIcon();
     RequestVsync();
     ChooseWindowScale(window);
+    ChooseRenderer(&probe);
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, VideoModeFlags(window));
     if (screen == nullptr) {
         // The message names 640x480, the playfield, though the window is

@@ -3,6 +3,7 @@
 // variables; classic SDL 1.2 ignores them and shows a 640x530 window.
 #include "app/window.h"
 
+#include "app/gl_probe.h"
 #include "view/images.h"
 
 #include <cstdio>
@@ -37,6 +38,47 @@ void RefuseInvisibleRun() {
     // out before the exit handlers, whatever they do
     std::fflush(stdout);
     std::exit(1);
+}
+
+// Long enough for a GPU driver's first start, short enough to go unnoticed
+// when one hangs.
+static constexpr int kGlProbeTimeoutMs = 3000;
+
+static bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+static bool Equals(const char* name, const char* expected) {
+    const char* value = std::getenv(name);
+    return value != nullptr && std::strcmp(value, expected) == 0;
+}
+
+// SDL 2 goes to X when asked for nothing else and a display is named.
+static bool ShowsOnX() {
+    return (!IsSet("SDL_VIDEODRIVER") || Equals("SDL_VIDEODRIVER", "x11")) && IsSet("DISPLAY");
+}
+
+static void UseSdlRenderer() {
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
+}
+
+// Nothing to ask when the environment has chosen, or when SDL will not
+// show on X.
+GlProbe StartRendererChoice() {
+    const bool chosen = IsSet("SDL_FRAMEBUFFER_ACCELERATION") || IsSet("SDL_RENDER_DRIVER");
+    return chosen || !ShowsOnX() ? GlProbe{} : StartGlProbe();
+}
+
+void ChooseRenderer(GlProbe* probe) {
+    if (probe->pid >= 0) {
+        if (FinishGlProbe(probe, kGlProbeTimeoutMs) != GlDrawer::kGpu) {
+            UseSdlRenderer();
+        }
+    } else if (Equals("SDL_RENDER_DRIVER", "software") && !IsSet("SDL_FRAMEBUFFER_ACCELERATION")) {
+        UseSdlRenderer();
+    }
 }
 
 // The desktop's size is only known before the first video mode is set.

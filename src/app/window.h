@@ -2,6 +2,7 @@
 // full screen. The game's own surface stays 640x530 whatever the window.
 #pragma once
 
+#include "app/gl_probe.h"
 #include "rules/geometry.h"
 
 #include <SDL.h>
@@ -25,6 +26,18 @@ bool ShowsNothing(const char* driverName);
 // game that nobody sees must not run. Unless SDL_VIDEODRIVER asked for such
 // a driver, prints why on standard output and ends with status 1.
 void RefuseInvisibleRun();
+
+// Chooses how SDL presents the frames: StartRendererChoice before SDL_Init,
+// ChooseRenderer with its probe before SDL_SetVideoMode. Where OpenGL is
+// drawn by the CPU (or cannot be had), SDL's own renderer, which hands the
+// picture to X through shared memory, costs the game a fraction of what
+// OpenGL's texture, scaling and swap cost it there; where a GPU draws,
+// OpenGL costs the CPU next to nothing and is kept. A choice in the
+// environment wins: SDL_RENDER_DRIVER=software is completed with
+// SDL_FRAMEBUFFER_ACCELERATION=0, its cheap half, and any other renderer,
+// or SDL_FRAMEBUFFER_ACCELERATION set at all, is left as it is.
+GlProbe StartRendererChoice();
+void ChooseRenderer(GlProbe* probe);
 
 // Asks SDL 1.2's compatibility layer for nearest-neighbour scaling, so that
 // every game pixel becomes an exact block. The layer reads the method in

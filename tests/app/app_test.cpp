@@ -154,6 +154,76 @@ TEST(WindowTest, ScaleIsTheLargestWithinNineTenthsOfTheDesktop) {
     EXPECT_TRUE(ShowsNothing("dummy"));
 }
 
+struct GlRenderer {
+    const char* name; // GL_RENDERER as drivers give it
+    bool direct;
+    GlDrawer drawer;
+};
+
+// The CPU's rasterisers by name, whatever else the name holds; "LLVM" alone
+// is a GPU's shader compiler.
+TEST(WindowTest, OpenGlDrawnByTheCpuIsToldFromAGpu) {
+    constexpr GlDrawer kCpu = GlDrawer::kSoftware;
+    constexpr GlDrawer kGpu = GlDrawer::kGpu;
+    const GlRenderer renderers[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true, kCpu},
+        {"softpipe", true, kCpu},
+        {"zink (llvmpipe (LLVM 15.0.6, 256 bits))", true, kCpu},
+        {"D3D12 (Microsoft Basic Render Driver)", true, kCpu},
+        {"AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49)", true, kGpu},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", true, kGpu},
+        {"NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2 (indirect)", false, kCpu},
+    };
+    for (const GlRenderer& r : renderers) {
+        EXPECT_EQ(ClassifyGlRenderer(r.name, r.direct), r.drawer) << r.name;
+    }
+}
+
+struct RendererEnvironment {
+    const char* name;
+    const char* driver;       // SDL_RENDER_DRIVER before and after; null: unset
+    const char* acceleration; // SDL_FRAMEBUFFER_ACCELERATION
+    const char* driverAfter;
+    const char* accelerationAfter;
+};
+
+static std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? "(unset)" : value;
+}
+
+static void SetOrUnset(const char* name, const char* value) {
+    if (value == nullptr) {
+        unsetenv(name);
+    } else {
+        setenv(name, value, 1);
+    }
+}
+
+// The environment's choice wins; software alone gets its cheap half. No
+// display is asked: the tests run on the dummy driver.
+TEST(WindowTest, TheEnvironmentsRendererWins) {
+    const RendererEnvironment cases[] = {
+        {"software completed", "software", nullptr, "software", "0"},
+        {"opengl kept", "opengl", nullptr, "opengl", nullptr},
+        {"acceleration kept", "software", "1", "software", "1"},
+        {"nothing asked, no display", nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const RendererEnvironment& c : cases) {
+        SetOrUnset("SDL_RENDER_DRIVER", c.driver);
+        SetOrUnset("SDL_FRAMEBUFFER_ACCELERATION", c.acceleration);
+        GlProbe probe = StartRendererChoice();
+        ChooseRenderer(&probe);
+        EXPECT_EQ(Variable("SDL_RENDER_DRIVER"), c.driverAfter ? c.driverAfter : "(unset)")
+            << c.name;
+        EXPECT_EQ(Variable("SDL_FRAMEBUFFER_ACCELERATION"),
+                  c.accelerationAfter ? c.accelerationAfter : "(unset)")
+            << c.name;
+    }
+    unsetenv("SDL_RENDER_DRIVER");
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+}
+
 // When frame n of a schedule is due, after its start: n / 60 s, rounded down.
 constexpr std::int64_t Slot(std::int64_t n) {
     return n * 1'000'000'000 / 60;

@@ -7,8 +7,9 @@ from Xlib import X, display, error  # python3-xlib
 
 ENV = {name: value for name, value in os.environ.items() if not name.startswith("SDL")}
 ENV["SDL_AUDIODRIVER"] = "dummy"  # no sound card; every other choice is the game's own
-# SDL's own renderer, for the timed games: Xvfb has no GPU, and Mesa's costs some 7 x the CPU.
-SOFTWARE = {"SDL_RENDER_DRIVER": "software", "SDL_FRAMEBUFFER_ACCELERATION": "0"}
+# The two ways of presenting: the game's choice (Xvfb's OpenGL is drawn by the CPU, so SDL's own
+# renderer), and OpenGL forced by the user.
+PATHS = {"chosen": {}, "opengl": {"SDL_RENDER_DRIVER": "opengl"}}
 # PR_SET_PDEATHSIG, called in the child: killed with this script, even by SIGKILL.
 die_with_parent = functools.partial(ctypes.CDLL(None).prctl, 1, signal.SIGKILL)
 CHILDREN, SERVERS, CONNECTION = [], [], None  # CONNECTION: to the last Xvfb, for the pixels
@@ -208,7 +209,7 @@ def the_installed_game_takes_keys_and_p_and_records():  # a record that replays 
 # during play are not played: the demo ends in sync, with status 0, not 3. Escape ends it early.
 def a_played_demo_keeps_time():
     seconds = sum(int(line.split()[0]) for line in open(DEMO) if not line.startswith("#")) / 60
-    game = Game("--play", DEMO, env=SOFTWARE)
+    game = Game("--play", DEMO)
     game.keys("keydown", "Left", "keydown", "w", "sleep", "0.3", "keyup", "Left", "keyup", "w",
               "key", "p", "sleep", "1.5", "key", "p")
     took = game.ends_with(0, seconds + 15) - game.shown
@@ -221,7 +222,7 @@ def a_played_demo_keeps_time():
 
 def keeps_60_frames_a_second_read_off_the_screen_with_or_without_vsync():
     for name, env in (("vsync asked for", {}), ("vsync off", {"SDL12COMPAT_SYNC_TO_VBLANK": "0"})):
-        game = Game(env={**SOFTWARE, **env})
+        game = Game(env=env)
         first_frame, first_time = frame_shown(game)
         time.sleep(5.5)
         last_frame, last_time = frame_shown(game)
@@ -231,13 +232,17 @@ def keeps_60_frames_a_second_read_off_the_screen_with_or_without_vsync():
         game.escape()
 
 
-def exact_blocks(raw, size):  # every game pixel of a scaled capture one colour: point-sampled
-    shape = ["-size", "%dx%d" % size, "-depth", "8", "rgb:-"]  # down to 640x530 and back up
-    return run("convert", *shape, "-sample", "640x530!", "-sample", "%dx%d!" % size, "rgb:-",
-               stdin=raw) == raw
+def resample(raw, size, new_size):  # packed RGB, point-sampled to another size
+    return run("convert", "-size", "%dx%d" % size, "-depth", "8", "rgb:-",
+               "-sample", "%dx%d!" % new_size, "rgb:-", stdin=raw)
+
+
+def exact_blocks(raw, size):  # every game pixel of a scaled capture one colour
+    return resample(resample(raw, size, GAME), GAME, size) == raw
 
 
 SCALE, METHOD, UHD = "SDL12COMPAT_WINDOW_SCALING", "SDL12COMPAT_SCALE_METHOD", (3840, 2160)
+GAME = (640, 530)
 # A start on a desktop, its window's size, and whether the user asks to smooth the picture.
 Window = collections.namedtuple("Window", "name desktop args env size smooth")
 WINDOWS = [
@@ -256,31 +261,61 @@ def each_window_has_its_size_and_exact_blocks():  # every game pixel, unless smo
         game.escape()
 
 
+def loads_opengl(game):
+    with open("/proc/%d/maps" % game.proc.pid) as maps:
+        return "/libGL.so" in maps.read()
+
+
+def frame_and_capture(game):  # a capture, and its frame as the enemies' places tell it
+    def read():
+        raw = game.screenshot()
+        frame = enemy_clock().get(frozenset(find("redtl.bmp", resample(raw, game.size, GAME))))
+        return frame and (frame, raw)
+    return poll(read, "no frame read off the enemies", 30)
+
+
+# Whatever the path, the window shows the game's own frame, each pixel an exact 2x2 block: the
+# capture is the replay's screenshot of the same frame, scaled. Only OpenGL loads libGL.
+def each_path_shows_the_games_own_pixels():
+    use_screen(*UHD)
+    for path, env in PATHS.items():
+        game = Game("--scale", "2", size=(1280, 1060), env=env)
+        check(loads_opengl(game) == (path == "opengl"), "%s: the other renderer" % path)
+        frame, raw = frame_and_capture(game)
+        shot = os.path.join(TMP, "frame.bmp")
+        replay("--screenshot", "%d:%s" % (frame, shot), "-", stdin=b"%d\n" % frame)
+        expected = run("convert", shot, "-depth", "8", "rgb:-")
+        check(raw == resample(expected, GAME, game.size), "%s: not frame %d, scaled" % (path, frame))
+        game.escape()
+
+
 def black_columns(raw, x, count, width=1280):  # every row of a capture black from x on
     rows = range(0, len(raw), width * 3)
     return all(raw[row + x * 3:row + (x + count) * 3] == bytes(count * 3) for row in rows)
 
 
-def full_screen_letterboxes():  # and F11 switches, even while paused
+def full_screen_letterboxes():  # and F11 switches, even while paused, on either path
     use_screen(1280, 800)  # 640x530 scaled to 800 rows: 966 columns, 157 black ones each side
     wm = spawn([sys.executable, os.path.join(HERE, "fullscreen_wm.py")], env=ENV,
                stdout=subprocess.PIPE)
     check(wm.stdout.readline() == b"ready\n", "the window manager did not start")
-    game = Game("--fullscreen", size=(1280, 800))  # drawn
-    raw = game.screenshot()
-    sides_black = black_columns(raw, 0, 150) and black_columns(raw, 1130, 150)
-    check(sides_black and not black_columns(raw, 160, 10), "not a picture 800 rows high")
-    game.keys("key", "p", "key", "F11")
-    game.show((640, 530))
-    game.keys("key", "F11")
-    game.show((1280, 800))
-    game.escape()
+    for path, env in PATHS.items():
+        game = Game("--fullscreen", size=(1280, 800), env=env)  # drawn
+        raw = game.screenshot()
+        sides_black = black_columns(raw, 0, 150) and black_columns(raw, 1130, 150)
+        check(sides_black and not black_columns(raw, 160, 10), "%s: not 800 rows high" % path)
+        game.keys("key", "p", "key", "F11")
+        game.show((640, 530))
+        game.keys("key", "F11")
+        game.show((1280, 800))
+        game.escape()
 
 
 GROUPS = {  # each group's tests, in order
     "keys_and_demos": [the_installed_game_takes_keys_and_p_and_records, a_played_demo_keeps_time],
     "pace": [keeps_60_frames_a_second_read_off_the_screen_with_or_without_vsync],
-    "window_geometry": [each_window_has_its_size_and_exact_blocks, full_screen_letterboxes],
+    "window_geometry": [each_window_has_its_size_and_exact_blocks, full_screen_letterboxes,
+                        each_path_shows_the_games_own_pixels],
 }
 if len(sys.argv) != 4 or sys.argv[1] not in GROUPS:
     sys.exit("Usage: e2e_test.py %s BUILD_DIR CMAKE" % "|".join(GROUPS))
