@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "input/bindings.h"
 #include "rules/game_state.h"
+#include "rules/geometry.h"
 #include "rules/rules.h"
 #include "view/drawn_areas.h"
 #include "view/erase.h"
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -146,6 +148,26 @@ void BM_FlipLoop(benchmark::State& state) {
     }
 }
 
+// The window's frame, 640x530 times the scale asked for with
+// SDL12COMPAT_WINDOW_SCALING (1 unless set), 4 bytes a pixel.
+std::size_t WindowFrameBytes() {
+    const char* asked = std::getenv("SDL12COMPAT_WINDOW_SCALING");
+    const int scale = asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 1;
+    return static_cast<std::size_t>(kScreenWidth) * scale * kScreenHeight * scale * 4;
+}
+
+// The floor under showing a frame: one plain copy of the window's pixels.
+void BM_FrameCopy(benchmark::State& state) {
+    const std::size_t bytes = WindowFrameBytes();
+    std::vector<unsigned char> from(bytes, 1);
+    std::vector<unsigned char> to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
 // The game's frame: drain, key read, then the erase of the last frame, the
 // rules, the drawing and the flip, on the recorded keys. The state copy
 // keeps the frames those of the recording however often it wraps.
@@ -220,6 +242,7 @@ void PlayOnce(benchmark::internal::Benchmark* benchmark) {
     benchmark->Iterations(static_cast<benchmark::IterationCount>(kPlayFrames));
 }
 
+BENCHMARK(BM_FrameCopy)->Apply(PlayOnce);
 BENCHMARK(BM_FlipLoop)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrame)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrameRedrawingBackground)->Apply(PlayOnce);
@@ -326,6 +349,12 @@ void PrintSummary(const SummaryReporter& results) {
     }
     const std::vector<Timing>& flip = results.Get("BM_FlipLoop");
     std::printf("flip loop = %.1f us\n", MedianCpu(flip) / 1e3);
+    if (results.Has("BM_FrameCopy")) {
+        const Ratio ratio = RatioOf(flip, results.Get("BM_FrameCopy"));
+        std::printf("flip loop / plain copy of the window's %zu bytes = %.2f (%.2f to %.2f) "
+                    "(%.2f)\n",
+                    WindowFrameBytes(), ratio.median, ratio.low, ratio.high, ratio.realMedian);
+    }
     const char* names[] = {"BM_FrameWithoutFlip", "BM_WholeFrameRedrawingBackground",
                            "BM_WholeFrame"};
     for (const char* name : names) {
