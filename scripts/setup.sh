@@ -7,7 +7,7 @@ set -euo pipefail
 
 play_packages=(
   build-essential cmake pkg-config
-  libsdl1.2-compat-dev libgl-dev libx11-dev
+  libsdl1.2-compat-dev libgl-dev libx11-dev libxext-dev
   libfreetype-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
 )
 test_packages=(

@@ -11,7 +11,8 @@ measured seconds and the frames a second it kept over its whole play.
                           [--rounds 2] [--busy-core]
 
 The ways of presenting: "chosen" sets no variable (the game's own choice),
-"opengl" and "software" force SDL's renderer with SDL_RENDER_DRIVER.
+"opengl" forces OpenGL with SDL_RENDER_DRIVER, and "sdl-software" SDL's own
+renderer doing the scaling and the showing (FLAGRUN_PRESENTER=sdl).
 --busy-core keeps another core busy with a spinning process meanwhile.
 """
 import argparse
@@ -24,7 +25,7 @@ import time
 PATHS = {
     "chosen": {},
     "opengl": {"SDL_RENDER_DRIVER": "opengl"},
-    "software": {"SDL_RENDER_DRIVER": "software", "SDL_FRAMEBUFFER_ACCELERATION": "0"},
+    "sdl-software": {"SDL_RENDER_DRIVER": "software", "FLAGRUN_PRESENTER": "sdl"},
 }
 WARM_UP_SECONDS = 2
 TICKS = os.sysconf("SC_CLK_TCK")

@@ -1,6 +1,7 @@
 // The frame: the drain, the rules, and the drawing that reads what they left.
 #include "app/frame.h"
 
+#include "app/present.h"
 #include "input/bindings.h"
 #include "rules/rules.h"
 #include "view/render.h"
@@ -37,6 +38,7 @@ FrameEvents RunFrame(const FrameInput& input, FrameDrawing drawing) {
     const FrameEvents events = RunRules(game, input);
     if (drawing == FrameDrawing::kDrawn) {
         RenderFrame(game, events);
+        PresentFrame();
     }
     return events;
 }

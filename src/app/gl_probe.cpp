@@ -1,5 +1,5 @@
-// The OpenGL question, asked in a forked child through libGL and libX11
-// loaded at run time: the game itself neither links nor loads them.
+// The OpenGL question, asked in a forked child through libGL loaded at run
+// time: the game itself neither links nor loads it.
 #include "app/gl_probe.h"
 
 #include <GL/gl.h>
@@ -23,9 +23,6 @@ constexpr unsigned kChildSeconds = 10;
 
 // The calls the probe makes, looked up in the libraries loaded at run time.
 struct GlCalls {
-    decltype(&XOpenDisplay) openDisplay = nullptr;
-    decltype(&XCreateColormap) createColormap = nullptr;
-    decltype(&XCreateWindow) createWindow = nullptr;
     decltype(&glXChooseVisual) chooseVisual = nullptr;
     decltype(&glXCreateContext) createContext = nullptr;
     decltype(&glXMakeCurrent) makeCurrent = nullptr;
@@ -39,12 +36,8 @@ template <typename Call> bool Find(void* library, const char* name, Call* call) 
 }
 
 bool LoadGlCalls(GlCalls* calls) {
-    void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
     void* gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_LOCAL);
-    return x11 != nullptr && gl != nullptr && Find(x11, "XOpenDisplay", &calls->openDisplay) &&
-           Find(x11, "XCreateColormap", &calls->createColormap) &&
-           Find(x11, "XCreateWindow", &calls->createWindow) &&
-           Find(gl, "glXChooseVisual", &calls->chooseVisual) &&
+    return gl != nullptr && Find(gl, "glXChooseVisual", &calls->chooseVisual) &&
            Find(gl, "glXCreateContext", &calls->createContext) &&
            Find(gl, "glXMakeCurrent", &calls->makeCurrent) &&
            Find(gl, "glXIsDirect", &calls->isDirect) && Find(gl, "glGetString", &calls->getString);
@@ -58,7 +51,7 @@ bool ReadRenderer(char* answer, std::size_t size) {
     if (!LoadGlCalls(&gl)) {
         return false;
     }
-    Display* display = gl.openDisplay(nullptr);
+    Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return false;
     }
@@ -70,9 +63,9 @@ bool ReadRenderer(char* answer, std::size_t size) {
     }
     const Window root = RootWindow(display, screenNumber);
     XSetWindowAttributes settings{};
-    settings.colormap = gl.createColormap(display, root, visual->visual, AllocNone);
-    const Window window = gl.createWindow(display, root, 0, 0, 1, 1, 0, visual->depth, InputOutput,
-                                          visual->visual, CWColormap | CWBorderPixel, &settings);
+    settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    const Window window = XCreateWindow(display, root, 0, 0, 1, 1, 0, visual->depth, InputOutput,
+                                        visual->visual, CWColormap | CWBorderPixel, &settings);
     GLXContext context = gl.createContext(display, visual, nullptr, True);
     if (context == nullptr || !gl.makeCurrent(display, window, context)) {
         return false;

@@ -2,7 +2,7 @@
 // so a key sequence gives the same states with or without pauses.
 #include "app/pause.h"
 
-#include "view/images.h"
+#include "app/present.h"
 
 static void TogglePause(PauseState* pause) {
     pause->paused = !pause->paused;
@@ -18,7 +18,7 @@ bool RunPass(PauseState* pause, bool togglePause, DemoSession* session) {
         TogglePause(pause);
     }
     if (pause->paused) {
-        SDL_Flip(screen);
+        PresentFrame();
         return true;
     }
     return PlayFrame(session, FrameDrawing::kDrawn);

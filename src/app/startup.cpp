@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/frame.h"
+#include "app/present.h"
 #include "rules/geometry.h"
 #include "view/bmp_check.h"
 #include "view/font.h"
@@ -59,6 +60,7 @@ void StartUp(const WindowOptions& window) {
         std::printf("Unable to set 640x480 video: %s\n", SDL_GetError());
         std::exit(1);
     }
+    StartPresenting();
     LoadImages();
     DrawBackground();
     SetStartValues(game);
@@ -67,6 +69,7 @@ void StartUp(const WindowOptions& window) {
 }
 
 void ShutDown() {
+    StopPresenting();
     FreeFont(plainFont);
     FreeFont(hudFont);
     plainFont = nullptr;

@@ -68,5 +68,4 @@ void RenderFrame(const GameState& state, const FrameEvents& events) {
     ShowCountdowns(events);
     DrawSprites(state);
     DrawHudText(state);
-    SDL_Flip(screen);
 }

@@ -1,13 +1,13 @@
 // Frame composition: the erase of the last frame, what the frame's record
 // asks to show (the counts, a new game's background), the sprite pass, the
-// text pass and the flip.
+// text pass. The app shows the result.
 #pragma once
 
 #include "rules/events.h"
 #include "rules/game_state.h"
 
-// Draws the frame that the rules left in `state` and `events`, and flips
-// the display. Reads the state, never writes it.
+// Draws the frame that the rules left in `state` and `events` on the
+// screen. Reads the state, never writes it.
 void RenderFrame(const GameState& state, const FrameEvents& events);
 
 // What the record asks to show before the sprites: the counts shown, in

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/pacing.h"
 #include "app/pause.h"
+#include "app/present.h"
 #include "app/window.h"
 #include "demo/demo_record.h"
 #include "demo/script.h"
@@ -222,6 +223,26 @@ TEST(WindowTest, TheEnvironmentsRendererWins) {
     }
     unsetenv("SDL_RENDER_DRIVER");
     unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+}
+
+// Every pixel of the scaled picture is the source pixel it lies over, for
+// the unrolled scales and the general one alike, rows padded as X pads them.
+TEST(WindowTest, ScalingMakesEachPixelAnExactBlock) {
+    const Uint32 pixels[] = {1, 2, 3, 4, 5, 6};
+    SDL_Surface* from = SDL_CreateRGBSurfaceFrom(const_cast<Uint32*>(pixels), 3, 2, 32, 12,
+                                                 0xff0000, 0xff00, 0xff, 0);
+    for (int scale = 1; scale <= 4; ++scale) {
+        const int pitch = 3 * scale + 1;
+        std::vector<Uint32> to(static_cast<std::size_t>(pitch) * 2 * scale, 0);
+        ScaleNearest(from, to.data(), pitch * 4, scale);
+        for (int y = 0; y < 2 * scale; ++y) {
+            for (int x = 0; x < 3 * scale; ++x) {
+                EXPECT_EQ(to[y * pitch + x], pixels[y / scale * 3 + x / scale]) << scale;
+            }
+            EXPECT_EQ(to[y * pitch + 3 * scale], 0u) << "past the row at scale " << scale;
+        }
+    }
+    SDL_FreeSurface(from);
 }
 
 // When frame n of a schedule is due, after its start: n / 60 s, rounded down.
