@@ -31,11 +31,13 @@ WARM_UP_SECONDS = 2
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
+# -noreset: an X server resets when its last client leaves, and refuses the
+# next game while it does.
 def start_xvfb():
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "3840x2160x24",
-         "-nolisten", "tcp"],
+         "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end, "rb") as pipe:
@@ -108,6 +110,7 @@ def main():
         for _ in range(options.rounds):
             for scale in scales:
                 for path, variables in PATHS.items():
+                    print("scale %d, %s" % (scale, path), file=sys.stderr, flush=True)
                     figures = measure(os.path.abspath(options.build), {**env, **variables},
                                       scale, options.seconds, script.name)
                     results.setdefault((scale, path), []).append(figures)

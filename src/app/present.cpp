@@ -109,6 +109,13 @@ bool MakeImage(Display* display, Window window) {
     return true;
 }
 
+// SDL may make its window anew; the image was made for the first.
+bool SameWindow() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    return SDL_GetWMInfo(&info) == 1 && info.info.x11.window == shared.window;
+}
+
 // The window's size now; a window of another size than the image (full
 // screen, a window manager's choice) is SDL's to show.
 bool WindowFitsImage() {
@@ -145,7 +152,7 @@ void StartPresenting() {
 }
 
 void PresentFrame() {
-    if (shared.image == nullptr || !WindowFitsImage()) {
+    if (shared.image == nullptr || !SameWindow() || !WindowFitsImage()) {
         SDL_Flip(screen);
         return;
     }
