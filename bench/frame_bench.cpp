@@ -11,6 +11,7 @@
 // and their range.
 
 #include "app/frame.h"
+#include "app/present.h"
 #include "app/startup.h"
 #include "input/bindings.h"
 #include "rules/game_state.h"
@@ -150,10 +151,14 @@ void BM_FlipLoop(benchmark::State& state) {
 
 // The window's frame, 640x530 times the scale asked for with
 // SDL12COMPAT_WINDOW_SCALING (1 unless set), 4 bytes a pixel.
-std::size_t WindowFrameBytes() {
+int WindowScale() {
     const char* asked = std::getenv("SDL12COMPAT_WINDOW_SCALING");
-    const int scale = asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 1;
-    return static_cast<std::size_t>(kScreenWidth) * scale * kScreenHeight * scale * 4;
+    return asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 1;
+}
+
+std::size_t WindowFrameBytes() {
+    return static_cast<std::size_t>(kScreenWidth) * WindowScale() * kScreenHeight * WindowScale() *
+           4;
 }
 
 // The floor under showing a frame: one plain copy of the window's pixels.
@@ -166,6 +171,17 @@ void BM_FrameCopy(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// What the game's own presenter does to a frame before handing it to X:
+// the screen scaled into an image of the window's size.
+void BM_GameScaling(benchmark::State& state) {
+    std::vector<Uint32> image(WindowFrameBytes() / 4);
+    const int scale = WindowScale();
+    for (auto _ : state) {
+        ScaleNearest(screen, image.data(), kScreenWidth * scale * 4, scale);
+        benchmark::ClobberMemory();
+    }
 }
 
 // The game's frame: drain, key read, then the erase of the last frame, the
@@ -243,6 +259,7 @@ void PlayOnce(benchmark::internal::Benchmark* benchmark) {
 }
 
 BENCHMARK(BM_FrameCopy)->Apply(PlayOnce);
+BENCHMARK(BM_GameScaling)->Apply(PlayOnce);
 BENCHMARK(BM_FlipLoop)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrame)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrameRedrawingBackground)->Apply(PlayOnce);
@@ -354,6 +371,11 @@ void PrintSummary(const SummaryReporter& results) {
         std::printf("flip loop / plain copy of the window's %zu bytes = %.2f (%.2f to %.2f) "
                     "(%.2f)\n",
                     WindowFrameBytes(), ratio.median, ratio.low, ratio.high, ratio.realMedian);
+    }
+    if (results.Has("BM_FrameCopy") && results.Has("BM_GameScaling")) {
+        const Ratio ratio = RatioOf(results.Get("BM_GameScaling"), results.Get("BM_FrameCopy"));
+        std::printf("the game's scaling / plain copy = %.2f (%.2f to %.2f) (%.2f)\n", ratio.median,
+                    ratio.low, ratio.high, ratio.realMedian);
     }
     const char* names[] = {"BM_FrameWithoutFlip", "BM_WholeFrameRedrawingBackground",
                            "BM_WholeFrame"};
