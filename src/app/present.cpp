@@ -4,6 +4,7 @@
 // image the server is still reading.
 #include "app/present.h"
 
+#include "app/window.h"
 #include "rules/geometry.h"
 #include "view/images.h"
 
@@ -29,14 +30,9 @@ struct SharedImage {
 
 SharedImage shared;
 
-bool Equals(const char* name, const char* expected) {
-    const char* value = std::getenv(name);
-    return value != nullptr && std::strcmp(value, expected) == 0;
-}
-
 bool NearestScaling() {
-    const char* method = std::getenv("SDL12COMPAT_SCALE_METHOD");
-    return method == nullptr || std::strcmp(method, "nearest") == 0;
+    return !EnvironmentSet("SDL12COMPAT_SCALE_METHOD") ||
+           EnvironmentIs("SDL12COMPAT_SCALE_METHOD", "nearest");
 }
 
 // Shared memory only works on the same machine: a display reached over a
@@ -135,8 +131,8 @@ bool WindowFitsImage() {
 } // namespace
 
 void StartPresenting() {
-    if (!Equals("SDL_RENDER_DRIVER", "software") || !NearestScaling() ||
-        Equals("FLAGRUN_PRESENTER", "sdl")) {
+    if (!EnvironmentIs("SDL_RENDER_DRIVER", "software") || !NearestScaling() ||
+        EnvironmentIs("FLAGRUN_PRESENTER", "sdl")) {
         return;
     }
     SDL_SysWMinfo info;

@@ -44,19 +44,20 @@ void RefuseInvisibleRun() {
 // when one hangs.
 static constexpr int kGlProbeTimeoutMs = 3000;
 
-static bool IsSet(const char* name) {
+bool EnvironmentSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
 }
 
-static bool Equals(const char* name, const char* expected) {
+bool EnvironmentIs(const char* name, const char* expected) {
     const char* value = std::getenv(name);
     return value != nullptr && std::strcmp(value, expected) == 0;
 }
 
 // SDL 2 goes to X when asked for nothing else and a display is named.
 static bool ShowsOnX() {
-    return (!IsSet("SDL_VIDEODRIVER") || Equals("SDL_VIDEODRIVER", "x11")) && IsSet("DISPLAY");
+    return (!EnvironmentSet("SDL_VIDEODRIVER") || EnvironmentIs("SDL_VIDEODRIVER", "x11")) &&
+           EnvironmentSet("DISPLAY");
 }
 
 static void UseSdlRenderer() {
@@ -67,7 +68,8 @@ static void UseSdlRenderer() {
 // Nothing to ask when the environment has chosen, or when SDL will not
 // show on X.
 GlProbe StartRendererChoice() {
-    const bool chosen = IsSet("SDL_FRAMEBUFFER_ACCELERATION") || IsSet("SDL_RENDER_DRIVER");
+    const bool chosen =
+        EnvironmentSet("SDL_FRAMEBUFFER_ACCELERATION") || EnvironmentSet("SDL_RENDER_DRIVER");
     return chosen || !ShowsOnX() ? GlProbe{} : StartGlProbe();
 }
 
@@ -76,7 +78,8 @@ void ChooseRenderer(GlProbe* probe) {
         if (FinishGlProbe(probe, kGlProbeTimeoutMs) != GlDrawer::kGpu) {
             UseSdlRenderer();
         }
-    } else if (Equals("SDL_RENDER_DRIVER", "software") && !IsSet("SDL_FRAMEBUFFER_ACCELERATION")) {
+    } else if (EnvironmentIs("SDL_RENDER_DRIVER", "software") &&
+               !EnvironmentSet("SDL_FRAMEBUFFER_ACCELERATION")) {
         UseSdlRenderer();
     }
 }

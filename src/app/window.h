@@ -27,6 +27,11 @@ bool ShowsNothing(const char* driverName);
 // a driver, prints why on standard output and ends with status 1.
 void RefuseInvisibleRun();
 
+// Whether an environment variable is set and not empty; whether it holds
+// exactly `expected`.
+bool EnvironmentSet(const char* name);
+bool EnvironmentIs(const char* name, const char* expected);
+
 // Chooses how SDL presents the frames: StartRendererChoice before SDL_Init,
 // ChooseRenderer with its probe before SDL_SetVideoMode. Where OpenGL is
 // drawn by the CPU (or cannot be had), SDL's own renderer, which hands the
