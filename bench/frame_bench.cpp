@@ -17,6 +17,7 @@
 #include "rules/game_state.h"
 #include "rules/geometry.h"
 #include "rules/rules.h"
+#include "sound/mixer.h"
 #include "view/drawn_areas.h"
 #include "view/erase.h"
 #include "view/images.h"
@@ -26,6 +27,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -184,6 +186,28 @@ void BM_GameScaling(benchmark::State& state) {
     }
 }
 
+// The mixer's work for one 512-sample buffer of the device, the size the
+// game asks for, with all 16 voices sounding: a second-long loud tone each,
+// at 16 pitches and places, all started again together once they end.
+constexpr int kDeviceBuffer = 512;
+
+void BM_Mixer16Voices(benchmark::State& state) {
+    std::vector<std::int16_t> tone(kSampleRate);
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        tone[i] = static_cast<std::int16_t>(20000 * std::sin(6.2831853 * 440.0 * i / kSampleRate));
+    }
+    const SoundClip clip{tone.data(), static_cast<int>(tone.size())};
+    Mixer mixer;
+    std::vector<std::int16_t> out(2 * kDeviceBuffer);
+    for (auto _ : state) {
+        for (int v = 0; SoundingVoices(mixer) == 0 && v < kMaxVoices; ++v) {
+            StartVoice(&mixer, v, &clip, v / 7.5f - 1.0f, 1.0f + v / 100.0f);
+        }
+        Mix(&mixer, out.data(), kDeviceBuffer);
+        benchmark::ClobberMemory();
+    }
+}
+
 // The game's frame: drain, key read, then the erase of the last frame, the
 // rules, the drawing and the flip, on the recorded keys. The state copy
 // keeps the frames those of the recording however often it wraps.
@@ -259,6 +283,7 @@ void PlayOnce(benchmark::internal::Benchmark* benchmark) {
 }
 
 BENCHMARK(BM_FrameCopy)->Apply(PlayOnce);
+BENCHMARK(BM_Mixer16Voices);
 BENCHMARK(BM_GameScaling)->Apply(PlayOnce);
 BENCHMARK(BM_FlipLoop)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrame)->Apply(PlayOnce);
@@ -340,6 +365,8 @@ double MedianCpu(const std::vector<Timing>& timings) {
 // and a whole frame barely dearer than the flip loop it has to run anyway.
 constexpr double kRulesTargetNs = 100.0;
 constexpr double kWholeFrameTargetRatio = 1.10;
+// A buffer of 11.6 ms mixed in well under a per cent of it.
+constexpr double kMixerTargetUs = 50.0;
 
 const char* Verdict(bool met) {
     return met ? "met" : "NOT met";
@@ -371,6 +398,14 @@ void PrintSummary(const SummaryReporter& results) {
         std::printf("flip loop / plain copy of the window's %zu bytes = %.2f (%.2f to %.2f) "
                     "(%.2f)\n",
                     WindowFrameBytes(), ratio.median, ratio.low, ratio.high, ratio.realMedian);
+    }
+    if (results.Has("BM_Mixer16Voices")) {
+        const double mixer = MedianCpu(results.Get("BM_Mixer16Voices"));
+        const Ratio ratio = RatioOf(results.Get("BM_Mixer16Voices"), flip);
+        std::printf("mixer, one 512-sample buffer with 16 voices = %.1f us, %.3f of the flip "
+                    "loop (%.3f to %.3f); target <= %.0f us: %s\n",
+                    mixer / 1e3, ratio.median, ratio.low, ratio.high, kMixerTargetUs,
+                    Verdict(mixer / 1e3 <= kMixerTargetUs));
     }
     if (results.Has("BM_FrameCopy") && results.Has("BM_GameScaling")) {
         const Ratio ratio = RatioOf(results.Get("BM_GameScaling"), results.Get("BM_FrameCopy"));

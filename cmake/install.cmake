@@ -5,7 +5,8 @@
 #   P/games/flagrun                        launcher: cd to the data, exec the game
 #   P/libexec/flagrun/flagrun              the game itself
 #   P/share/games/flagrun/                 its run directory: bluedr.bmp,
-#                                          Graphics/*.bmp, data/font1, data/font2
+#                                          Graphics/*.bmp, Sounds/*.wav,
+#                                          data/font1, data/font2
 #   P/share/applications/ID.desktop        menu entry; Exec holds the launcher's
 #                                          absolute path, written at install time
 #   P/share/metainfo/ID.metainfo.xml       AppStream metadata
@@ -78,6 +79,10 @@ install(FILES ${CMAKE_BINARY_DIR}/bluedr.bmp DESTINATION "${FLAGRUN_DATA_DESTINA
 foreach(sprite ${FLAGRUN_SPRITES})
   install(FILES ${CMAKE_BINARY_DIR}/Graphics/${sprite}.bmp
     DESTINATION "${FLAGRUN_DATA_DESTINATION}/Graphics")
+endforeach()
+foreach(sound ${FLAGRUN_SOUNDS})
+  install(FILES ${CMAKE_BINARY_DIR}/Sounds/${sound}.wav
+    DESTINATION "${FLAGRUN_DATA_DESTINATION}/Sounds")
 endforeach()
 foreach(font font1 font2)
   install(FILES

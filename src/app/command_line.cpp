@@ -10,6 +10,7 @@
 
 static constexpr const char* kUsage =
     "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
+    "               [--volume N] [--mute] [--no-sound]\n"
     "       flagrun --help | --version\n"
     "\n"
     "A two-player cooperative arena game for one keyboard.\n"
@@ -20,6 +21,9 @@ static constexpr const char* kUsage =
     "  --fullscreen  start full-screen (F11 toggles during play)\n"
     "  --record FILE play, and record the game as a demo in FILE\n"
     "  --play FILE   show the demo in FILE; it ends by itself (Escape ends it sooner)\n"
+    "  --volume N    the sound's volume, N from 0 to 10 (default: 10)\n"
+    "  --mute        start with the sound muted (M toggles during play)\n"
+    "  --no-sound    never open a sound device\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -35,7 +39,8 @@ static constexpr const char* kUsage =
     "  Player 2   W A S D move, Left Ctrl fires a laser, Left Shift throws a grenade\n"
     "  Gamepads   the first for Player 1, the second for Player 2: the d-pad or the\n"
     "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n"
-    "  P pauses and resumes, F11 toggles full screen, Escape quits\n"
+    "  P pauses and resumes, M mutes and unmutes, F11 toggles full screen,\n"
+    "  Escape quits\n"
     "\n"
     "Rules: shoot the red enemies for experience and carry the red flag to the\n"
     "top-left corner to start a new game.\n";
@@ -46,21 +51,72 @@ static CommandLine Refuse(CommandLine commandLine, const char* what, const char*
     return commandLine;
 }
 
-// One or two decimal digits, without sign or spaces, from kMinScale to
-// kMaxScale; 0 when the text is anything else.
-static int ParseScale(const char* text) {
+// One or two decimal digits, without sign or spaces, from low to high; -1
+// when the text is anything else.
+static int ParseNumber(const char* text, int low, int high) {
     const std::size_t length = std::strlen(text);
     if (length == 0 || length > 2) {
-        return 0;
+        return -1;
     }
     int value = 0;
     for (std::size_t i = 0; i < length; ++i) {
         if (text[i] < '0' || text[i] > '9') {
-            return 0;
+            return -1;
         }
         value = value * 10 + (text[i] - '0');
     }
-    return value >= kMinScale && value <= kMaxScale ? value : 0;
+    return value >= low && value <= high ? value : -1;
+}
+
+// --NAME VALUE or --NAME=VALUE: the value, null when the argument is not
+// the option or its value is missing (then *missing is set).
+static const char* OptionValue(int argc, const char* const* argv, int* i, const char* name,
+                               bool* missing) {
+    const std::size_t length = std::strlen(name);
+    const char* argument = argv[*i];
+    if (std::strncmp(argument, name, length) != 0) {
+        return nullptr;
+    }
+    if (argument[length] == '=') {
+        return argument + length + 1;
+    }
+    if (argument[length] != '\0') {
+        return nullptr;
+    }
+    if (*i + 1 == argc) {
+        *missing = true;
+        return nullptr;
+    }
+    *i += 1;
+    return argv[*i];
+}
+
+// The options that take a number; false when the argument is none of them.
+static bool ParseNumberOption(int argc, const char* const* argv, int* i, CommandLine* line) {
+    bool missing = false;
+    const char* argument = argv[*i];
+    if (const char* value = OptionValue(argc, argv, i, "--scale", &missing)) {
+        const int scale = ParseNumber(value, kMinScale, kMaxScale);
+        if (scale < 0) {
+            *line = Refuse(*line, "--scale takes a whole number from 1 to 8, not", value);
+        } else {
+            line->window.scale = scale;
+        }
+        return true;
+    }
+    if (const char* value = OptionValue(argc, argv, i, "--volume", &missing)) {
+        const int volume = ParseNumber(value, 0, kMaxVolume);
+        if (volume < 0) {
+            *line = Refuse(*line, "--volume takes a whole number from 0 to 10, not", value);
+        } else {
+            line->sound.volume = volume;
+        }
+        return true;
+    }
+    if (missing) {
+        *line = Refuse(*line, "missing value after", argument);
+    }
+    return missing;
 }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -92,20 +148,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             commandLine.demoPath = argv[++i];
             continue;
         }
-        const char* value = nullptr;
-        if (std::strcmp(argument, "--scale") == 0) {
-            if (i + 1 == argc) {
-                return Refuse(commandLine, "missing value after", argument);
-            }
-            value = argv[++i];
-        } else if (std::strncmp(argument, "--scale=", 8) == 0) {
-            value = argument + 8;
-        } else {
+        if (std::strcmp(argument, "--mute") == 0) {
+            commandLine.sound.muted = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--no-sound") == 0) {
+            commandLine.sound.device = false;
+            continue;
+        }
+        if (!ParseNumberOption(argc, argv, &i, &commandLine)) {
             return Refuse(commandLine, "unknown option", argument);
         }
-        commandLine.window.scale = ParseScale(value);
-        if (commandLine.window.scale == 0) {
-            return Refuse(commandLine, "--scale takes a whole number from 1 to 8, not", value);
+        if (commandLine.action == CommandLineAction::kRefuse) {
+            return commandLine;
         }
     }
     return commandLine;

@@ -1,8 +1,9 @@
 // The game's command line: --help, --version, --scale N, --fullscreen,
-// --record FILE and --play FILE.
+// --record FILE, --play FILE, --volume N, --mute and --no-sound.
 #pragma once
 
 #include "app/window.h"
+#include "sound/sound.h"
 
 #include <cstdio>
 
@@ -15,6 +16,7 @@ enum class DemoOption { kNone, kRecord, kPlay };
 struct CommandLine {
     CommandLineAction action = CommandLineAction::kRun;
     WindowOptions window;
+    SoundOptions sound;
     DemoOption demo = DemoOption::kNone;
     const char* demoPath = ""; // the argument after --record or --play
     char error[160] = "";

@@ -67,12 +67,15 @@ void FrameRan(DemoSession* session, const FrameInput& input) {
     }
 }
 
-bool PlayFrame(DemoSession* session, FrameDrawing drawing) {
+bool PlayFrame(DemoSession* session, FrameDrawing drawing, FrameEvents* happened) {
     FrameInput input;
     if (!NextFrameInput(session, &input)) {
         return false;
     }
-    RunFrame(input, drawing);
+    const FrameEvents events = RunFrame(input, drawing);
+    if (happened != nullptr) {
+        *happened = events;
+    }
     FrameRan(session, input);
     return true;
 }

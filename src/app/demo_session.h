@@ -44,9 +44,10 @@ bool NextFrameInput(DemoSession* session, FrameInput* input);
 void FrameRan(DemoSession* session, const FrameInput& input);
 
 // The next frame of the run, the same for the game, a demo played and the
-// replay tool: its input record, the frame itself, and the recording.
-// False, with nothing run, once a demo played is over.
-bool PlayFrame(DemoSession* session, FrameDrawing drawing);
+// replay tool: its input record, the frame itself, and the recording; what
+// happened in it goes to `happened`, for the sound. False, with nothing
+// run, once a demo played is over.
+bool PlayFrame(DemoSession* session, FrameDrawing drawing, FrameEvents* happened = nullptr);
 
 // After the loop: completes the recording, or checks that a demo played to
 // its end left its final state. Returns the exit status: 0, 1 for a

@@ -4,6 +4,7 @@
 #include "app/present.h"
 #include "input/bindings.h"
 #include "rules/rules.h"
+#include "view/notice.h"
 #include "view/render.h"
 
 #include <SDL.h>
@@ -30,6 +31,9 @@ EventRequests DrainEvents() {
         if (key == kFullScreenKey) {
             requests.toggleFullScreen = !requests.toggleFullScreen;
         }
+        if (key == kMuteKey) {
+            requests.toggleMute = !requests.toggleMute;
+        }
     }
     return requests;
 }
@@ -38,6 +42,7 @@ FrameEvents RunFrame(const FrameInput& input, FrameDrawing drawing) {
     const FrameEvents events = RunRules(game, input);
     if (drawing == FrameDrawing::kDrawn) {
         RenderFrame(game, events);
+        DrawNotice();
         PresentFrame();
     }
     return events;

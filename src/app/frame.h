@@ -15,11 +15,13 @@ struct EventRequests {
     int quit = 0;
     bool togglePause = false;
     bool toggleFullScreen = false;
+    bool toggleMute = false;
 };
 
 // Consumes every queued event. A window close or an Escape key-down sets
 // quit; the loop tests it only at its top, so this frame still completes.
-// A key-down of the pause or the full-screen key asks for its toggle.
+// A key-down of the pause, the full-screen or the mute key asks for its
+// toggle.
 EventRequests DrainEvents();
 
 // Whether a frame is drawn. A frame left undrawn changes the state exactly
@@ -27,5 +29,5 @@ EventRequests DrainEvents();
 enum class FrameDrawing { kDrawn, kUndrawn };
 
 // The frame after the input reading: the rules on `game`, then the drawing
-// and the flip. Returns what happened in it.
+// and the flip. Returns what happened in it, for the sound.
 FrameEvents RunFrame(const FrameInput& input, FrameDrawing drawing = FrameDrawing::kDrawn);

@@ -6,6 +6,8 @@
 #include "app/pause.h"
 #include "app/startup.h"
 #include "app/window.h"
+#include "sound/sound.h"
+#include "view/notice.h"
 
 #include <SDL.h>
 
@@ -33,7 +35,7 @@ static int GameMain(int argc, char** argv) {
     if (refused != 0) {
         return refused;
     }
-    StartUp(commandLine.window);
+    StartUp(commandLine.window, commandLine.sound);
     int status = BeginDemo(&session);
     FramePacer pacer = StartPacing(MonotonicNow());
     PauseState pause;
@@ -43,6 +45,9 @@ static int GameMain(int argc, char** argv) {
         requests = DrainEvents();
         if (requests.toggleFullScreen) {
             ToggleFullScreen();
+        }
+        if (requests.toggleMute) {
+            ShowNotice(ToggleMute() ? "Sound off" : "Sound on");
         }
         if (!RunPass(&pause, requests.togglePause, &session)) {
             break;

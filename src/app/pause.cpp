@@ -2,7 +2,9 @@
 // so a key sequence gives the same states with or without pauses.
 #include "app/pause.h"
 
+#include "app/frame.h"
 #include "app/present.h"
+#include "sound/sound.h"
 
 static void TogglePause(PauseState* pause) {
     pause->paused = !pause->paused;
@@ -21,5 +23,10 @@ bool RunPass(PauseState* pause, bool togglePause, DemoSession* session) {
         PresentFrame();
         return true;
     }
-    return PlayFrame(session, FrameDrawing::kDrawn);
+    FrameEvents events;
+    if (!PlayFrame(session, FrameDrawing::kDrawn, &events)) {
+        return false;
+    }
+    PlayFrameSounds(events, game);
+    return true;
 }

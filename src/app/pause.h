@@ -11,7 +11,8 @@ struct PauseState {
 };
 
 // One pass of the main loop after the drain. A pause toggle takes effect
-// first; then either the session's next frame runs, or, while paused, the
+// first; then either the session's next frame runs and starts its sounds,
+// or, while paused, the
 // display is only flipped again, so that a window shown anew (full screen
 // toggled, say) shows the pause too. False once a demo played is over.
 bool RunPass(PauseState* pause, bool togglePause, DemoSession* session);

@@ -40,10 +40,10 @@ static Font* RequireFont(Font* font, const char* directory) {
     return font;
 }
 
-void StartUp(const WindowOptions& window) {
+void StartUp(const WindowOptions& window, const SoundOptions& sound) {
     RequestNearestScaling();
     GlProbe probe = StartRendererChoice();
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
@@ -66,9 +66,11 @@ void StartUp(const WindowOptions& window) {
     SetStartValues(game);
     plainFont = RequireFont(LoadWhiteFont("data/font1"), "data/font1");
     hudFont = RequireFont(LoadTintedFont("data/font2", 1.0f, 1.0f, 0.0f), "data/font2");
+    StartSound(sound);
 }
 
 void ShutDown() {
+    StopSound();
     StopPresenting();
     FreeFont(plainFont);
     FreeFont(hudFont);

@@ -43,6 +43,7 @@ inline constexpr std::size_t kKeyBindingCount = sizeof(kKeyBindings) / sizeof(kK
 inline constexpr SDLKey kQuitKey = SDLK_ESCAPE;
 inline constexpr SDLKey kPauseKey = SDLK_p;
 inline constexpr SDLKey kFullScreenKey = SDLK_F11;
+inline constexpr SDLKey kMuteKey = SDLK_m;
 
 // The record of the keys held in `keys`, an array indexed by key symbol as
 // SDL_GetKeyState returns it.

@@ -105,8 +105,10 @@ std::string Asks(std::vector<const char*> args) {
     const char* demos[] = {"", " record ", " play "};
     return actions[static_cast<int>(c.action)] + std::string(c.window.fullscreen ? " full" : "") +
            (c.window.scale != 0 ? " scale " + std::to_string(c.window.scale) : "") +
-           demos[static_cast<int>(c.demo)] + c.demoPath + (c.error[0] != '\0' ? ": " : "") +
-           c.error;
+           demos[static_cast<int>(c.demo)] + c.demoPath +
+           (c.sound.volume != kMaxVolume ? " volume " + std::to_string(c.sound.volume) : "") +
+           (c.sound.muted ? " muted" : "") + (c.sound.device ? "" : " no-sound") +
+           (c.error[0] != '\0' ? ": " : "") + c.error;
 }
 
 TEST(CommandLineTest, OptionsAndRefusals) {
@@ -118,6 +120,13 @@ TEST(CommandLineTest, OptionsAndRefusals) {
         {.name = "odd file", .args = {"--play", "--scale"}, .asks = "run play --scale"},
         {.name = "no value", .args = {"--scale"}, .asks = "refuse: missing value after '--scale'"},
         {.name = "no file", .args = {"--play"}, .asks = "refuse: missing file after '--play'"},
+        {.name = "sound",
+         .args = {"--volume=0", "--mute", "--no-sound"},
+         .asks = "run volume 0 muted no-sound"},
+        {.name = "loud", .args = {"--volume", "7", "--volume", "10"}, .asks = "run"},
+        {.name = "too loud",
+         .args = {"--volume", "11"},
+         .asks = "refuse: --volume takes a whole number from 0 to 10, not '11'"},
         {.name = "two demos",
          .args = {"--play", "a", "--record", "b"},
          .asks = "refuse play a: only one of --record and --play, not another '--record'"},

@@ -10,7 +10,7 @@ PACKAGED = {"usr/games/flagrun", "usr/libexec/flagrun/flagrun", DATA + "bluedr.b
             "usr/share/doc/flagrun/changelog.gz"}
 ICONS = {"usr/share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP_ID)
          for n in (16, 32, 48, 64, 128, 256)}
-DATA_FOLDERS = ("Graphics", "data/font1", "data/font2")  # every file the build made in them
+DATA_FOLDERS = ("Graphics", "Sounds", "data/font1", "data/font2")  # every file the build made in them
 DESKTOP_ESCAPES = {"s": " ", "n": "\n", "t": "\t", "r": "\r", "\\": "\\"}
 
 

@@ -1,14 +1,16 @@
-// flagrun-assetgen: paints every sprite, the icons and both HUD fonts.
+// flagrun-assetgen: paints every sprite, the icons and both HUD fonts, and
+// renders the sound effects.
 //
 // Usage: flagrun-assetgen <outdir> <fontfile>
 // Writes the run-time assets under <outdir>, where the game is started:
-// the window icon, Graphics/*.bmp, data/font{1,2}/ and the desktop icons
-// icons/flagrun-<size>.png.
+// the window icon, Graphics/*.bmp, Sounds/*.wav, data/font{1,2}/ and the
+// desktop icons icons/flagrun-<size>.png.
 
 #include "bmp_writer.h"
 #include "file_output.h"
 #include "fonts.h"
 #include "png_writer.h"
+#include "sounds.h"
 #include "sprites.h"
 
 #include "rules/geometry.h"
@@ -114,7 +116,7 @@ int main(int argc, char** argv) {
                     MakeDirectories(outDir + "/data/font2") && MakeDirectories(outDir + "/icons") &&
                     WriteSprites(outDir, erasers) && WriteIcons(outDir) &&
                     WriteFontDirectory(outDir + "/data/font1", font) &&
-                    WriteFontDirectory(outDir + "/data/font2", font);
+                    WriteFontDirectory(outDir + "/data/font2", font) && WriteSounds(outDir);
     if (!ok) {
         std::fprintf(stderr, "flagrun-assetgen: assets not written completely\n");
         return 1;

@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "demo/demo_play.h"
 #include "demo/state_json.h"
+#include "sound/sound.h"
 #include "view/images.h"
 
 #include <SDL.h>
@@ -148,6 +149,73 @@ static bool SaveScreenshot(const Screenshot& shot) {
     return true;
 }
 
+// The run's sound as a WAV file: 16-bit stereo at 44,100 Hz, every frame
+// exactly 735 sample pairs, each frame's sounds started at its first.
+struct SoundRender {
+    std::vector<std::int16_t> samples;
+    bool tooLong = false;
+};
+
+// A RIFF size field holds 32 bits.
+constexpr std::size_t kMostWavSamples = (0xffffffffu - 36) / 2;
+
+static void RenderFrameSound(SoundRender* render, const FrameEvents& events) {
+    PlayFrameSounds(events, game);
+    if (render->samples.size() + 2 * kSamplesPerFrame > kMostWavSamples) {
+        render->tooLong = true;
+        return;
+    }
+    const std::size_t at = render->samples.size();
+    render->samples.resize(at + 2 * kSamplesPerFrame);
+    MixFrameOffline(&render->samples[at]);
+}
+
+static void PutLittleEndian(std::vector<char>* bytes, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes->push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+    }
+}
+
+static std::vector<char> EncodeWav(const std::vector<std::int16_t>& samples) {
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    std::vector<char> bytes = {'R', 'I', 'F', 'F'};
+    PutLittleEndian(&bytes, 36 + dataBytes, 4);
+    for (char c : std::string("WAVEfmt ")) {
+        bytes.push_back(c);
+    }
+    PutLittleEndian(&bytes, 16, 4);
+    PutLittleEndian(&bytes, 1, 2); // PCM
+    PutLittleEndian(&bytes, 2, 2); // stereo
+    PutLittleEndian(&bytes, kSampleRate, 4);
+    PutLittleEndian(&bytes, kSampleRate * 4, 4);
+    PutLittleEndian(&bytes, 4, 2);
+    PutLittleEndian(&bytes, 16, 2);
+    for (char c : std::string("data")) {
+        bytes.push_back(c);
+    }
+    PutLittleEndian(&bytes, dataBytes, 4);
+    for (std::int16_t sample : samples) {
+        PutLittleEndian(&bytes, static_cast<std::uint16_t>(sample), 2);
+    }
+    return bytes;
+}
+
+static bool SaveWav(const std::string& path, const SoundRender& render) {
+    if (render.tooLong) {
+        Complain("cannot save '" + path + "': the run is longer than a WAV file can hold");
+        return false;
+    }
+    const std::string temporary = path + ".partial-" + std::to_string(getpid());
+    if (!WriteWholeFile(temporary, EncodeWav(render.samples)) ||
+        std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        Complain("cannot save '" + path + "': " + std::strerror(error));
+        return false;
+    }
+    return true;
+}
+
 // Drawing only reads the game state, so the printed states do not depend on
 // it; only a screenshot looks at the screen, and since each frame erases
 // only what the frame before it drew, it needs every frame before it drawn
@@ -172,10 +240,15 @@ static int Replay(DemoSession* session, const Options& options) {
     std::int64_t printed = 0;
     int status = 0;
     const std::int64_t lastDrawn = options.flip ? INT64_MAX : LastScreenshotFrame(shots);
+    SoundRender sound;
     while (stopSignal == 0) {
         const bool drawn = frame + 1 <= lastDrawn;
-        if (!PlayFrame(session, drawn ? FrameDrawing::kDrawn : FrameDrawing::kUndrawn)) {
+        FrameEvents events;
+        if (!PlayFrame(session, drawn ? FrameDrawing::kDrawn : FrameDrawing::kUndrawn, &events)) {
             break;
+        }
+        if (!options.wavPath.empty()) {
+            RenderFrameSound(&sound, events);
         }
         ++frame;
         if (frame % options.every == 0) {
@@ -197,6 +270,9 @@ static int Replay(DemoSession* session, const Options& options) {
         const char* name = stopSignal == SIGINT ? "SIGINT" : "SIGTERM";
         Complain(std::string("stopped by ") + name + " after frame " + std::to_string(frame));
         return 128 + stopSignal;
+    }
+    if (!options.wavPath.empty() && !SaveWav(options.wavPath, sound)) {
+        status = 1;
     }
     for (; nextShot < shots.size(); ++nextShot) {
         Complain("frame " + std::to_string(shots[nextShot].frame) + " was not reached; '" +
@@ -256,15 +332,15 @@ int main(int argc, char** argv) {
         }
         return 2;
     }
-    // Headless unless the caller picks drivers; the game plays no sound, so
-    // a machine without an audio device must not stop the start-up either.
+    // Headless unless the caller picks drivers; no audio device is opened.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
     // Unpaced: a flip never waits for a display's refresh here.
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 0);
     // before SDL, which leaves a handler already set alone
     CatchStopSignals();
-    StartUp();
+    SoundOptions silent;
+    silent.device = false; // a render mixes offline; nothing is played
+    StartUp(WindowOptions{}, silent);
     SDL_Surface* display = options.flip ? screen : DrawOffscreen();
     int status = Replay(&session, options);
     // A demo ends with the state its recording ended in.

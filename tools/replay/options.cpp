@@ -5,7 +5,7 @@
 #include <string_view>
 
 const char* const kUsage = "usage: flagrun-replay [--every N] [--screenshot FRAME:FILE.bmp]... "
-                           "[--flip] SCRIPT (SCRIPT may be - for standard input)";
+                           "[--flip] [--wav FILE] SCRIPT (SCRIPT may be - for standard input)";
 
 // A frame number or period: decimal digits only, 1 or more, 64-bit.
 static bool ParsePositive(std::string_view text, std::int64_t* value) {
@@ -45,7 +45,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     bool haveScript = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const bool takesValue = arg == "--every" || arg == "--screenshot";
+        const bool takesValue = arg == "--every" || arg == "--screenshot" || arg == "--wav";
         if (takesValue && i + 1 == argc) {
             return Fail(error, std::string(arg) + " needs a value");
         }
@@ -53,6 +53,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             options->help = true;
         } else if (arg == "--flip") {
             options->flip = true;
+        } else if (arg == "--wav") {
+            options->wavPath = argv[++i];
         } else if (arg == "--every") {
             const std::string_view value = argv[++i];
             if (!ParsePositive(value, &options->every)) {

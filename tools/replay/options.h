@@ -1,5 +1,6 @@
 // The replay's command line:
-//   flagrun-replay [--every N] [--screenshot FRAME:FILE.bmp]... [--flip] SCRIPT
+//   flagrun-replay [--every N] [--screenshot FRAME:FILE.bmp]... [--flip]
+//                  [--wav FILE] SCRIPT
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,8 @@ struct Options {
     std::int64_t every = 1;              // print frames that are multiples of this
     std::vector<Screenshot> screenshots; // in frame order
     std::string scriptPath;              // "-" for standard input
-    bool flip = false; // every frame drawn on the display and flipped, as the game does
+    bool flip = false;   // every frame drawn on the display and flipped, as the game does
+    std::string wavPath; // the run's sound, rendered offline; empty: none
     bool help = false;
 };
 
