@@ -14,7 +14,7 @@
 
 struct RunDir : ScratchDir {
     RunDir() {
-        for (const char* entry : {"Graphics", "data", "bluedr.bmp"}) {
+        for (const char* entry : {"Graphics", "Sounds", "data", "bluedr.bmp"}) {
             std::filesystem::copy(std::filesystem::path(FLAGRUN_RUN_DIR) / entry, path / entry,
                                   std::filesystem::copy_options::recursive);
         }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -69,7 +70,8 @@ TEST(Replay, EachRunEndsWithItsStatusMessageAndTrace) {
         EXPECT_TRUE(row.status != 2 || run.out.empty());
         EXPECT_EQ(ReadFile(dir / "a.bmp"), "old");
         const std::filesystem::directory_iterator entries(dir.path);
-        EXPECT_EQ(std::distance(entries, {}), 7); // Graphics data bluedr.bmp script out err a.bmp
+        EXPECT_EQ(std::distance(entries, {}),
+                  8); // Graphics Sounds data bluedr.bmp script out err a.bmp
         std::istringstream lines(run.out);
         std::string trace;
         for (std::string line; row.trace != nullptr && std::getline(lines, line);) {
@@ -127,4 +129,24 @@ TEST_F(ReplayScreenshot, ScreenshotsAreTheDisplayAfterTheirFrames) {
             EXPECT_TRUE(ReadFile(dir / shot) == ReadFile(here / shot)) << flip << shot;
         }
     }
+}
+
+// The sound of a run: 735 sample pairs a frame, each frame's sounds from its
+// first pair. Player 1's laser, fired in frame 10 from the left edge, is the
+// first sound, on the left only.
+TEST(Replay, TheSoundOfARunHasEachCueOnItsFramesFirstSample) {
+    RunDir dir;
+    const Outcome run = Replay(dir.path, "9\n1 space\n40\n", "--every 1000 --wav run.wav -");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string wav = ReadFile(dir.path / "run.wav");
+    ASSERT_EQ(wav.size(), 44u + 50 * 735 * 4);
+    std::vector<std::int16_t> samples(50 * 735 * 2);
+    std::memcpy(samples.data(), wav.data() + 44, wav.size() - 44);
+    const auto firstHeard = std::find_if(samples.begin(), samples.end(),
+                                         [](std::int16_t sample) { return sample != 0; });
+    ASSERT_NE(firstHeard, samples.end());
+    const auto at = firstHeard - samples.begin();
+    EXPECT_EQ(at / 2 / 735, 9) << "the laser's frame";
+    EXPECT_LT(at / 2 % 735, 8) << "within the start's fade";
+    EXPECT_EQ(at % 2, 0) << "on the left";
 }
