@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -21,6 +22,13 @@ bool deviceOpen = false;
 std::uint32_t pitchSeed = 0x2545f491;
 
 constexpr int kBufferSamples = 512;
+
+// When the last cues were handed to the mixer, and how long after that the
+// device's callback first mixed them.
+using Clock = std::chrono::steady_clock;
+Clock::time_point cuedAt;
+bool cuePending = false;
+double cueToCallbackMs = -1;
 
 // A file that passes the header check and loads as the mixer's format;
 // anything else leaves the slot empty, and that sound silent.
@@ -44,6 +52,10 @@ void LoadClip(int sound) {
 }
 
 void Callback(void*, Uint8* stream, int bytes) {
+    if (cuePending) {
+        cueToCallbackMs = std::chrono::duration<double, std::milli>(Clock::now() - cuedAt).count();
+        cuePending = false;
+    }
     Mix(&mixer, reinterpret_cast<std::int16_t*>(stream), bytes / 4);
 }
 
@@ -135,6 +147,8 @@ void PlayFrameSounds(const FrameEvents& events, const GameState& state) {
         const int sound = static_cast<int>(cues.cues[i].sound);
         StartVoice(&mixer, sound, &clips[sound], cues.cues[i].pan, NextPitch());
     }
+    cuedAt = Clock::now();
+    cuePending = true;
     SDL_UnlockAudio();
 }
 
@@ -148,6 +162,13 @@ bool ToggleMute() {
 
 void MixFrameOffline(std::int16_t* out) {
     Mix(&mixer, out, kSamplesPerFrame);
+}
+
+double LastCueToCallbackMs() {
+    SDL_LockAudio();
+    const double latency = cuePending ? -1 : cueToCallbackMs;
+    SDL_UnlockAudio();
+    return latency;
 }
 
 bool SoundLoaded(int sound) {

@@ -35,5 +35,9 @@ bool ToggleMute();
 // in the device's callback: for an offline render, with no device open.
 void MixFrameOffline(std::int16_t* out);
 
+// How long after the last cues were handed over the device's callback
+// first mixed them, in ms; -1 before that has happened.
+double LastCueToCallbackMs();
+
 // Whether a clip was loaded for each sound, for the tests.
 bool SoundLoaded(int sound);
