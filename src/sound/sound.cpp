@@ -79,8 +79,10 @@ void RestoreStderr(int saved) {
     }
 }
 
-bool OpenDevice() {
+// False with SDL's reason in `why`, taken before the clean-up can change it.
+bool OpenDevice(std::string* why) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
+        *why = SDL_GetError();
         return false;
     }
     SDL_AudioSpec wanted{};
@@ -90,6 +92,7 @@ bool OpenDevice() {
     wanted.samples = kBufferSamples;
     wanted.callback = Callback;
     if (SDL_OpenAudio(&wanted, nullptr) < 0) {
+        *why = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -116,10 +119,11 @@ void StartSound(const SoundOptions& options) {
         return;
     }
     const int saved = QuietStderr();
-    deviceOpen = OpenDevice();
+    std::string why;
+    deviceOpen = OpenDevice(&why);
     RestoreStderr(saved);
     if (!deviceOpen) {
-        std::fprintf(stderr, "flagrun: sound off: %s\n", SDL_GetError());
+        std::fprintf(stderr, "flagrun: sound off: %s\n", why.c_str());
         return;
     }
     SDL_PauseAudio(0);
