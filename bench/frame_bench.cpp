@@ -14,6 +14,7 @@
 #include "app/present.h"
 #include "app/startup.h"
 #include "input/bindings.h"
+#include "net/rollback.h"
 #include "rules/game_state.h"
 #include "rules/geometry.h"
 #include "rules/rules.h"
@@ -236,6 +237,25 @@ void PrintCueLatency() {
                 *std::max_element(latencies.begin(), latencies.end()));
 }
 
+// Online play's correction at its deepest usual length: the frames of the
+// recorded game run again from 60 frames back, as when the other side's
+// real input differs from the guess made a second ago.
+constexpr std::int32_t kCorrectionFrames = 60;
+
+void BM_Correction60Frames(benchmark::State& state) {
+    static RollbackSession session;
+    GameState start;
+    SetStartValues(start);
+    StartRollback(&session, 0, 0, start);
+    for (std::int32_t f = 0; f < kCorrectionFrames; ++f) {
+        AdvanceFrame(&session, static_cast<std::uint8_t>(MaskFromInput(play.inputs[f]) & 63));
+    }
+    for (auto _ : state) {
+        session.firstWrong = session.frame - kCorrectionFrames;
+        benchmark::DoNotOptimize(Correct(&session));
+    }
+}
+
 // The game's frame: drain, key read, then the erase of the last frame, the
 // rules, the drawing and the flip, on the recorded keys. The state copy
 // keeps the frames those of the recording however often it wraps.
@@ -312,6 +332,7 @@ void PlayOnce(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_FrameCopy)->Apply(PlayOnce);
 BENCHMARK(BM_Mixer16Voices);
+BENCHMARK(BM_Correction60Frames);
 BENCHMARK(BM_GameScaling)->Apply(PlayOnce);
 BENCHMARK(BM_FlipLoop)->Apply(PlayOnce);
 BENCHMARK(BM_WholeFrame)->Apply(PlayOnce);
@@ -426,6 +447,13 @@ void PrintSummary(const SummaryReporter& results) {
         std::printf("flip loop / plain copy of the window's %zu bytes = %.2f (%.2f to %.2f) "
                     "(%.2f)\n",
                     WindowFrameBytes(), ratio.median, ratio.low, ratio.high, ratio.realMedian);
+    }
+    if (results.Has("BM_Correction60Frames") && results.Has("BM_WholeFrame")) {
+        const Ratio ratio =
+            RatioOf(results.Get("BM_Correction60Frames"), results.Get("BM_WholeFrame"));
+        std::printf("a 60-frame correction = %.1f us, %.3f of a whole frame (%.3f to %.3f)\n",
+                    MedianCpu(results.Get("BM_Correction60Frames")) / 1e3, ratio.median, ratio.low,
+                    ratio.high);
     }
     if (results.Has("BM_Mixer16Voices")) {
         const double mixer = MedianCpu(results.Get("BM_Mixer16Voices"));
