@@ -9,6 +9,7 @@ play_packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev libgl-dev libx11-dev libxext-dev
   libfreetype-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
+  libenet-dev
 )
 test_packages=(
   git
