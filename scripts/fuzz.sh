@@ -24,7 +24,7 @@ cmake --build build-fuzz -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 mkdir -p build-fuzz/crashes
-for harness in font text replay; do
+for harness in font text replay net; do
   mkdir -p "build-fuzz/corpus/$harness"
   log="build-fuzz/$harness.log"
   if ! "build-fuzz/${harness}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \

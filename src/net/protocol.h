@@ -1,0 +1,73 @@
+// The messages two games exchange when playing online, and their bytes on
+// the wire. Every message is 'F', 'R', a type byte, then the type's fields
+// in a fixed order, each little-endian, with nothing after them. A message
+// has exactly one encoding: decoding accepts only what encoding writes.
+#pragma once
+
+#include "rules/input.h"
+
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr int kMaxInputsPerPacket = 64;
+inline constexpr std::size_t kMaxVersionLength = 15;
+// More than the longest message, an Inputs of 64 frames (80 bytes).
+inline constexpr std::size_t kMaxMessageBytes = 128;
+
+enum class MessageType : std::uint8_t { kHello = 1, kInputs, kHash, kPause, kBye, kPing, kPong };
+
+// The first message each side sends. The game version is a NUL-terminated
+// string of 1 to 15 printable ASCII characters (0x20 to 0x7e); role is 0 for
+// the host, 1 for the joiner; inputDelay is in frames, 0 to 4.
+struct Hello {
+    std::uint16_t protocol = 0;
+    char gameVersion[kMaxVersionLength + 1] = {};
+    std::uint64_t rulesHash = 0;
+    std::uint64_t token = 0;
+    std::uint8_t role = 0;
+    std::uint8_t inputDelay = 0;
+
+    bool operator==(const Hello&) const = default;
+};
+
+// The sender's inputs of frames firstFrame to firstFrame + count - 1, one
+// byte of action bits each, and the last frame of the receiver's inputs the
+// sender holds with none missing before it (-1 for none yet).
+struct Inputs {
+    std::int32_t ackFrame = -1;
+    std::int32_t firstFrame = 0;
+    std::int32_t senderFrame = 0; // where the sender is, for keeping in time
+    std::uint8_t count = 0;
+    std::uint8_t actions[kMaxInputsPerPacket] = {};
+
+    bool operator==(const Inputs&) const = default;
+};
+
+// One message: `type` says which of the other fields it carries. kHello
+// carries hello, kInputs inputs, kHash frame and hash, kPause frame (where
+// the pause toggles), kPing and kPong stamp, kBye nothing. A decoded
+// message has every field it does not carry at its default value.
+struct Message {
+    MessageType type{}; // none by default: such a message encodes to nothing
+    Hello hello = {};
+    Inputs inputs = {};
+    std::int32_t frame = 0;
+    std::uint64_t hash = 0;
+    std::uint32_t stamp = 0;
+
+    bool operator==(const Message&) const = default;
+};
+
+// Bytes to a message: false for anything but exactly one valid message
+// (too short, too long, a bad magic or type, a field out of its range or
+// bits that must be zero), leaving *out unspecified.
+bool DecodeMessage(const std::uint8_t* data, std::size_t size, Message* out);
+
+// A message to bytes: the number written, 0 if the message is invalid or
+// does not fit in `capacity` bytes.
+std::size_t EncodeMessage(const Message& message, std::uint8_t* buffer, std::size_t capacity);
+
+// One player's input as the six action bits of the wire (bit 0 up, 1 down,
+// 2 left, 3 right, 4 laser, 5 grenade) and back; bits 6 and 7 are ignored.
+std::uint8_t ActionBits(const PlayerInput& input);
+PlayerInput PlayerInputFromBits(std::uint8_t bits);
