@@ -2,6 +2,8 @@
 // here, once, for --help and for every refusal.
 #include "app/command_line.h"
 
+#include "net/rollback.h"
+
 #include <cstring>
 
 #ifndef FLAGRUN_VERSION
@@ -11,6 +13,7 @@
 static constexpr const char* kUsage =
     "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
     "               [--volume N] [--mute] [--no-sound]\n"
+    "               [--host [PORT] | --join HOST[:PORT]] [--input-delay N]\n"
     "       flagrun --help | --version\n"
     "\n"
     "A two-player cooperative arena game for one keyboard.\n"
@@ -24,6 +27,12 @@ static constexpr const char* kUsage =
     "  --volume N    the sound's volume, N from 0 to 10 (default: 10)\n"
     "  --mute        start with the sound muted (M toggles during play)\n"
     "  --no-sound    never open a sound device\n"
+    "  --host [PORT] play online as Player 1: wait for the other player on UDP\n"
+    "                port PORT (default: 47810), which a firewall must let in\n"
+    "  --join HOST[:PORT]\n"
+    "                play online as Player 2 with the player hosting on HOST\n"
+    "  --input-delay N  online, make each key act N frames after it is read, N\n"
+    "                from 0 to 4 (default: 0, at once)\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -41,6 +50,13 @@ static constexpr const char* kUsage =
     "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n"
     "  P pauses and resumes, M mutes and unmutes, F11 toggles full screen,\n"
     "  Escape quits\n"
+    "\n"
+    "Online: each side plays its player with either set of keys or the first\n"
+    "gamepad; P pauses both sides, Escape ends the game on both, F3 shows the\n"
+    "round trip, the frames corrected in the last second and the frame\n"
+    "advantage. --record FILE keeps the game as a demo, by default in\n"
+    "$XDG_STATE_HOME/flagrun/online.demo; --play FILE plays this side's player\n"
+    "from a demo.\n"
     "\n"
     "Rules: shoot the red enemies for experience and carry the red flag to the\n"
     "top-left corner to start a new game.\n";
@@ -113,10 +129,79 @@ static bool ParseNumberOption(int argc, const char* const* argv, int* i, Command
         }
         return true;
     }
+    if (const char* value = OptionValue(argc, argv, i, "--input-delay", &missing)) {
+        const int delay = ParseNumber(value, 0, kMaxInputDelay);
+        if (delay < 0) {
+            *line = Refuse(*line, "--input-delay takes a whole number from 0 to 4, not", value);
+        } else {
+            line->net.inputDelay = delay;
+        }
+        return true;
+    }
     if (missing) {
         *line = Refuse(*line, "missing value after", argument);
     }
     return missing;
+}
+
+// A port: 1 to 65535 in decimal digits, without sign or spaces; 0 for
+// anything else.
+static std::uint16_t ParsePort(const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length == 0 || length > 5) {
+        return 0;
+    }
+    long value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return 0;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value <= 65535 ? static_cast<std::uint16_t>(value) : 0;
+}
+
+// HOST or HOST:PORT, the host at most 255 characters.
+static bool ParseJoin(const char* value, NetOptions* net) {
+    const char* colon = std::strrchr(value, ':');
+    const std::size_t length = colon == nullptr ? std::strlen(value) : colon - value;
+    if (length == 0 || length >= sizeof net->host) {
+        return false;
+    }
+    if (colon != nullptr) {
+        net->port = ParsePort(colon + 1);
+    }
+    std::memcpy(net->host, value, length);
+    net->host[length] = '\0';
+    return net->port != 0;
+}
+
+// --host [PORT] and --join HOST[:PORT]; false when the argument is neither.
+static bool ParseNetOption(int argc, const char* const* argv, int* i, CommandLine* line) {
+    const char* argument = argv[*i];
+    const bool host = std::strcmp(argument, "--host") == 0;
+    const bool join = std::strcmp(argument, "--join") == 0;
+    if (!host && !join) {
+        return false;
+    }
+    if (line->net.mode != NetMode::kNone) {
+        *line = Refuse(*line, "only one of --host and --join, not another", argument);
+        return true;
+    }
+    line->net.mode = host ? NetMode::kHost : NetMode::kJoin;
+    const bool valueFollows = *i + 1 < argc && argv[*i + 1][0] != '-';
+    if (join && !valueFollows) {
+        *line = Refuse(*line, "missing host after", argument);
+    } else if (join && !ParseJoin(argv[++*i], &line->net)) {
+        *line =
+            Refuse(*line, "--join takes HOST or HOST:PORT, PORT from 1 to 65535, not", argv[*i]);
+    } else if (host && valueFollows) {
+        line->net.port = ParsePort(argv[++*i]);
+        if (line->net.port == 0) {
+            *line = Refuse(*line, "--host takes a port from 1 to 65535, not", argv[*i]);
+        }
+    }
+    return true;
 }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -156,7 +241,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             commandLine.sound.device = false;
             continue;
         }
-        if (!ParseNumberOption(argc, argv, &i, &commandLine)) {
+        if (!ParseNetOption(argc, argv, &i, &commandLine) &&
+            !ParseNumberOption(argc, argv, &i, &commandLine)) {
             return Refuse(commandLine, "unknown option", argument);
         }
         if (commandLine.action == CommandLineAction::kRefuse) {

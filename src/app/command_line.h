@@ -1,8 +1,10 @@
 // The game's command line: --help, --version, --scale N, --fullscreen,
-// --record FILE, --play FILE, --volume N, --mute and --no-sound.
+// --record FILE, --play FILE, --volume N, --mute, --no-sound, --host [PORT],
+// --join HOST[:PORT] and --input-delay N.
 #pragma once
 
 #include "app/window.h"
+#include "net/protocol.h"
 #include "sound/sound.h"
 
 #include <cstdio>
@@ -10,6 +12,16 @@
 enum class CommandLineAction { kRun, kHelp, kVersion, kRefuse };
 
 enum class DemoOption { kNone, kRecord, kPlay };
+
+enum class NetMode { kNone, kHost, kJoin };
+
+// --host [PORT], --join HOST[:PORT] and --input-delay N.
+struct NetOptions {
+    NetMode mode = NetMode::kNone;
+    char host[256] = ""; // the host to join, a name or a dotted IPv4 address
+    std::uint16_t port = kDefaultPort;
+    int inputDelay = 0;
+};
 
 // What the command line asks for. On kRefuse, error holds one line that
 // says what was wrong, without the program's name.
@@ -19,6 +31,7 @@ struct CommandLine {
     SoundOptions sound;
     DemoOption demo = DemoOption::kNone;
     const char* demoPath = ""; // the argument after --record or --play
+    NetOptions net;
     char error[160] = "";
 };
 

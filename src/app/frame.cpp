@@ -34,6 +34,9 @@ EventRequests DrainEvents() {
         if (key == kMuteKey) {
             requests.toggleMute = !requests.toggleMute;
         }
+        if (key == kNetStatusKey) {
+            requests.toggleStatus = !requests.toggleStatus;
+        }
     }
     return requests;
 }

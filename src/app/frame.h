@@ -16,12 +16,13 @@ struct EventRequests {
     bool togglePause = false;
     bool toggleFullScreen = false;
     bool toggleMute = false;
+    bool toggleStatus = false;
 };
 
 // Consumes every queued event. A window close or an Escape key-down sets
 // quit; the loop tests it only at its top, so this frame still completes.
-// A key-down of the pause, the full-screen or the mute key asks for its
-// toggle.
+// A key-down of the pause, the full-screen, the mute or the status key asks
+// for its toggle.
 EventRequests DrainEvents();
 
 // Whether a frame is drawn. A frame left undrawn changes the state exactly

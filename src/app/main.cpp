@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/demo_session.h"
 #include "app/frame.h"
+#include "app/online.h"
 #include "app/pacing.h"
 #include "app/pause.h"
 #include "app/startup.h"
@@ -34,6 +35,9 @@ static int GameMain(int argc, char** argv) {
     const int refused = PrepareDemo(&session, DemoModeOf(commandLine), commandLine.demoPath);
     if (refused != 0) {
         return refused;
+    }
+    if (commandLine.net.mode != NetMode::kNone) {
+        return RunOnlineGame(commandLine, &session);
     }
     StartUp(commandLine.window, commandLine.sound);
     int status = BeginDemo(&session);

@@ -89,7 +89,7 @@ bool ValidHello(const Hello& hello) {
 
 bool ValidInputs(const Inputs& inputs) {
     if (inputs.count > kMaxInputsPerPacket || inputs.ackFrame < -1 || inputs.firstFrame < 0 ||
-        inputs.senderFrame < 0 ||
+        inputs.senderFrame < 0 || inputs.receivedFrame < -1 || inputs.checkedFrame < -1 ||
         static_cast<std::int64_t>(inputs.firstFrame) + inputs.count - 1 > kLastFrame) {
         return false;
     }
@@ -107,12 +107,11 @@ bool ValidMessage(const Message& message) {
         return ValidHello(message.hello);
     case MessageType::kInputs:
         return ValidInputs(message.inputs);
-    case MessageType::kHash:
     case MessageType::kPause:
-        return message.frame >= 0;
     case MessageType::kBye:
-    case MessageType::kPing:
-    case MessageType::kPong:
+    case MessageType::kDesync:
+        return message.frame >= 0;
+    case MessageType::kResume:
         return true;
     }
     return false;
@@ -135,6 +134,9 @@ void WriteInputs(Writer& writer, const Inputs& inputs) {
     PutInt32(writer, inputs.ackFrame);
     PutInt32(writer, inputs.firstFrame);
     PutInt32(writer, inputs.senderFrame);
+    PutInt32(writer, inputs.receivedFrame);
+    PutInt32(writer, inputs.checkedFrame);
+    Put(writer, inputs.checkedHash, 8);
     Put(writer, inputs.count, 1);
     for (int i = 0; i < inputs.count; ++i) {
         Put(writer, inputs.actions[i], 1);
@@ -150,18 +152,12 @@ void WriteFields(Writer& writer, const Message& message) {
     case MessageType::kInputs:
         WriteInputs(writer, message.inputs);
         return;
-    case MessageType::kHash:
-        PutInt32(writer, message.frame);
-        Put(writer, message.hash, 8);
-        return;
     case MessageType::kPause:
+    case MessageType::kBye:
+    case MessageType::kDesync:
         PutInt32(writer, message.frame);
         return;
-    case MessageType::kBye:
-        return;
-    case MessageType::kPing:
-    case MessageType::kPong:
-        Put(writer, message.stamp, 4);
+    case MessageType::kResume:
         return;
     }
 }
@@ -186,6 +182,9 @@ void ReadInputs(Reader& reader, Inputs* inputs) {
     inputs->ackFrame = GetInt32(reader);
     inputs->firstFrame = GetInt32(reader);
     inputs->senderFrame = GetInt32(reader);
+    inputs->receivedFrame = GetInt32(reader);
+    inputs->checkedFrame = GetInt32(reader);
+    inputs->checkedHash = Get(reader, 8);
     inputs->count = static_cast<std::uint8_t>(Get(reader, 1));
     reader.ok = reader.ok && inputs->count <= kMaxInputsPerPacket;
     for (int i = 0; reader.ok && i < inputs->count; ++i) {
@@ -202,18 +201,12 @@ bool ReadFields(Reader& reader, Message* out) {
     case MessageType::kInputs:
         ReadInputs(reader, &out->inputs);
         return true;
-    case MessageType::kHash:
-        out->frame = GetInt32(reader);
-        out->hash = Get(reader, 8);
-        return true;
     case MessageType::kPause:
+    case MessageType::kBye:
+    case MessageType::kDesync:
         out->frame = GetInt32(reader);
         return true;
-    case MessageType::kBye:
-        return true;
-    case MessageType::kPing:
-    case MessageType::kPong:
-        out->stamp = static_cast<std::uint32_t>(Get(reader, 4));
+    case MessageType::kResume:
         return true;
     }
     return false;

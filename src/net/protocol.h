@@ -9,12 +9,17 @@
 #include <cstddef>
 #include <cstdint>
 
+// A fixed port players can forward on their router. Like every port from
+// 32768 to 60999 it may be handed out by Linux to another program's UDP
+// socket; then OpenHost fails and the player picks another port.
+inline constexpr std::uint16_t kDefaultPort = 47810;
+
 inline constexpr int kMaxInputsPerPacket = 64;
 inline constexpr std::size_t kMaxVersionLength = 15;
-// More than the longest message, an Inputs of 64 frames (80 bytes).
+// More than the longest message, an Inputs of 64 frames (100 bytes).
 inline constexpr std::size_t kMaxMessageBytes = 128;
 
-enum class MessageType : std::uint8_t { kHello = 1, kInputs, kHash, kPause, kBye, kPing, kPong };
+enum class MessageType : std::uint8_t { kHello = 1, kInputs, kPause, kResume, kBye, kDesync };
 
 // The first message each side sends. The game version is a NUL-terminated
 // string of 1 to 15 printable ASCII characters (0x20 to 0x7e); role is 0 for
@@ -32,11 +37,17 @@ struct Hello {
 
 // The sender's inputs of frames firstFrame to firstFrame + count - 1, one
 // byte of action bits each, and the last frame of the receiver's inputs the
-// sender holds with none missing before it (-1 for none yet).
+// sender holds with none missing before it (-1 for none yet). For keeping
+// in time: the frame the sender is at, and the senderFrame of the last
+// Inputs it received (-1 for none). For finding a desync: the hash of the
+// sender's states chained up to its last confirmed frame (-1 for none).
 struct Inputs {
     std::int32_t ackFrame = -1;
     std::int32_t firstFrame = 0;
-    std::int32_t senderFrame = 0; // where the sender is, for keeping in time
+    std::int32_t senderFrame = 0;
+    std::int32_t receivedFrame = -1;
+    std::int32_t checkedFrame = -1;
+    std::uint64_t checkedHash = 0;
     std::uint8_t count = 0;
     std::uint8_t actions[kMaxInputsPerPacket] = {};
 
@@ -44,16 +55,15 @@ struct Inputs {
 };
 
 // One message: `type` says which of the other fields it carries. kHello
-// carries hello, kInputs inputs, kHash frame and hash, kPause frame (where
-// the pause toggles), kPing and kPong stamp, kBye nothing. A decoded
-// message has every field it does not carry at its default value.
+// carries hello, kInputs inputs; kPause (the frame the sender stops
+// before), kBye (the frame the game ends before) and kDesync (the frame
+// whose hashes differ) carry frame; kResume nothing. A decoded message has
+// every field it does not carry at its default value.
 struct Message {
     MessageType type{}; // none by default: such a message encodes to nothing
     Hello hello = {};
     Inputs inputs = {};
     std::int32_t frame = 0;
-    std::uint64_t hash = 0;
-    std::uint32_t stamp = 0;
 
     bool operator==(const Message&) const = default;
 };

@@ -117,6 +117,10 @@ std::uint8_t LocalInput(const RollbackSession& session, std::int32_t frame) {
     return session.localFor[Slot(frame)] == frame ? session.local[Slot(frame)] : 0;
 }
 
+std::uint8_t RemoteInput(const RollbackSession& session, std::int32_t frame) {
+    return RemoteOrGuess(session, frame);
+}
+
 std::int32_t LastLocalFrame(const RollbackSession& session) {
     return session.frame - 1 + session.inputDelay;
 }

@@ -60,6 +60,8 @@ std::int32_t Correct(RollbackSession* session);
 
 // The local input of a frame, and the last frame a local input is known for.
 std::uint8_t LocalInput(const RollbackSession& session, std::int32_t frame);
+// The other side's input of a frame: the real one once known, else the guess.
+std::uint8_t RemoteInput(const RollbackSession& session, std::int32_t frame);
 std::int32_t LastLocalFrame(const RollbackSession& session);
 
 // The last frame whose inputs are both known and whose state is corrected

@@ -12,13 +12,14 @@ constexpr std::uint8_t kReliableChannel = 1;
 // ENet's defaults let one peer make us buffer 32 MiB; our packets are tiny.
 constexpr std::size_t kMaxEnetPacketBytes = 4 * 1024;
 constexpr std::size_t kMaxWaitingBytes = 8 * 1024;
-// The peer is gone once a reliable packet waits 10 s for its acknowledgement,
-// or 3 s once its resend delay has grown to 32 round trips.
+// The peer is gone once a reliable packet waits 15 s for its acknowledgement,
+// or 12 s once its resend delay has grown to 32 round trips: after the game's
+// own 10 s of silence, which ends it with its own message.
 constexpr std::uint32_t kTimeoutLimit = 32;
-constexpr std::uint32_t kTimeoutMinimumMs = 3000;
-constexpr std::uint32_t kTimeoutMaximumMs = 10000;
+constexpr std::uint32_t kTimeoutMinimumMs = 12000;
+constexpr std::uint32_t kTimeoutMaximumMs = 15000;
 constexpr int kMaxEventsPerService = 256;
-constexpr int kCloseWaitMs = 200;
+constexpr int kCloseWaitMs = 500;
 
 bool InitializeEnetOnce() {
     if (enet_initialize() != 0) {
@@ -223,7 +224,9 @@ void CloseTransport(Transport* t) {
         return;
     }
     if (t->peer != nullptr) {
-        enet_peer_disconnect(t->peer, 0);
+        // Later: once the reliable packets queued are acknowledged, so that
+        // a goodbye in them is not dropped with the connection.
+        enet_peer_disconnect_later(t->peer, 0);
         WaitForGoodbye(t);
         enet_peer_reset(t->peer);
     }

@@ -4,16 +4,14 @@
 // until one of them leaves or the link times out.
 #pragma once
 
+#include "net/protocol.h"
+
 #include <enet/enet.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// A fixed port players can forward on their router. Like every port from
-// 32768 to 60999 it may be handed out by Linux to another program's UDP
-// socket; then OpenHost fails and the player picks another port.
-inline constexpr std::uint16_t kDefaultPort = 47810;
 // The largest packet SendBytes takes; small enough never to be fragmented.
 inline constexpr std::size_t kMaxPacketBytes = 1024;
 
@@ -52,6 +50,7 @@ bool SendBytes(Transport* t, const std::uint8_t* data, std::size_t size, Deliver
 // ENet's smoothed round trip time to the peer, 0 when not connected.
 std::uint32_t RoundTripMs(const Transport& t);
 
-// Says goodbye to the peer (waiting at most 200 ms for it to agree), then
+// Says goodbye to the peer once what is queued for it has arrived (waiting
+// at most 500 ms in all), then
 // frees everything. Safe on a closed transport and to call twice.
 void CloseTransport(Transport* t);

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kNoticeFrames = 60;
 constexpr int kNoticeY = 200;
+constexpr int kStatusX = 4;
+constexpr int kStatusY = 460;
 
 const char* notice = nullptr;
 int framesLeft = 0;
@@ -28,4 +30,10 @@ void DrawNotice() {
     const int x = (kScreenWidth - MeasureText(hudFont, "%s", notice)) / 2;
     DrawText(screen, hudFont, x, kNoticeY, "%s", notice);
     framesLeft -= 1;
+}
+
+void DrawStatusLine(const char* text) {
+    if (hudFont != nullptr) {
+        DrawText(screen, hudFont, kStatusX, kStatusY, "%s", text);
+    }
 }

@@ -9,3 +9,6 @@ void ShowNotice(const char* text);
 // Draws the notice, if one is showing, and counts its frames down; the
 // last part of every drawn frame.
 void DrawNotice();
+
+// Draws one line of text at the bottom left of the field, for this frame.
+void DrawStatusLine(const char* text);

@@ -27,27 +27,41 @@ static std::vector<std::uint8_t> Bytes(string hex) {
 const Hello kHelloFields = {258, " ~23456789abcde", 0x0102030405060708, 1, 1, 4};
 const string kHelloStart = "4652 01 0201 0f 207e32333435363738396162636465 0807060504030201"
                            "0100000000000000";
-const string kFullStart = "4652 02 ffffff7f bfffff7f ffffff7f 40"; // up to INT32_MAX - 1
+const string kFullStart =
+    "4652 02 ffffff7f bfffff7f ffffff7f ffffff7f ffffff7f ffffffffffffffff 40";
+const Inputs kFull = {kMax, kMax - 64, kMax, kMax, kMax, ~0ull, 64}; // up to INT32_MAX - 1
+const string kInputs0 = "4652 02 ffffffff 00000000 00000000 ffffffff ffffffff 0000000000000000";
 const std::tuple<const char*, string, Message> kRows[] = {
     {"hello", kHelloStart + "01 04", {kHello, kHelloFields}},
-    {"inputs", "4652 02 ffffffff 01000000 02000000 02 013f", {kInputs, {}, {-1, 1, 2, 2, {1, 63}}}},
-    {"64 inputs", kFullStart + string(128, '0'), {kInputs, {}, {kMax, kMax - 64, kMax, 64}}},
-    {"hash", "4652 03 ffffff7f 0807060504030201", {kHash, {}, {}, kMax, 0x0102030405060708}},
-    {"pause", "4652 04 00000000", {kPause, {}, {}, 0}},
-    {"bye", "4652 05", {kBye}},
-    {"ping", "4652 06 feffffff", {kPing, {}, {}, 0, 0, 0xfffffffe}},
-    {"pong", "4652 07 04030201", {kPong, {}, {}, 0, 0, 0x01020304}},
-    {"short", "4652 06 010203", {}},
-    {"trailing byte", "4652 05 00", {}},
-    {"bad magic", "4653 05", {}},
-    {"unknown type", "4652 08", {}},
-    {"count 65", "4652 02 ffffffff 00000000 00000000 41" + string(130, '0'), {}},
-    {"count past the bytes", "4652 02 ffffffff 00000000 00000000 02 00", {}},
-    {"bit 6 set", "4652 02 ffffffff 00000000 00000000 01 40", {}},
-    {"negative firstFrame", "4652 02 ffffffff ffffffff 00000000 00", {}},
-    {"last frame INT32_MAX", "4652 02 ffffffff ffffff7f 00000000 01 00", {}},
-    {"hash frame -1", "4652 03 ffffffff 0000000000000000", {}},
-    {"ackFrame -2", "4652 02 feffffff 00000000 00000000 00", {}},
+    {"inputs",
+     "4652 02 ffffffff 01000000 02000000 ffffffff 03000000 0807060504030201 02 013f",
+     {kInputs, {}, {-1, 1, 2, -1, 3, 0x0102030405060708, 2, {1, 63}}}},
+    {"64 inputs", kFullStart + string(128, '0'), {kInputs, {}, kFull}},
+    {"pause", "4652 03 00000000", {kPause, {}, {}, 0}},
+    {"resume", "4652 04", {kResume}},
+    {"bye", "4652 05 02000000", {kBye, {}, {}, 2}},
+    {"desync", "4652 06 ffffff7f", {kDesync, {}, {}, kMax}},
+    {"short", "4652 03 010203", {}},
+    {"trailing byte", "4652 04 00", {}},
+    {"bad magic", "4653 04", {}},
+    {"unknown type", "4652 07", {}},
+    {"count 65", kInputs0 + "41" + string(130, '0'), {}},
+    {"count past the bytes", kInputs0 + "02 00", {}},
+    {"bit 6 set", kInputs0 + "01 40", {}},
+    {"negative firstFrame",
+     "4652 02 ffffffff ffffffff 00000000 ffffffff ffffffff 0000000000000000 00",
+     {}},
+    {"last frame INT32_MAX",
+     "4652 02 ffffffff ffffff7f 00000000 ffffffff ffffffff 0000000000000000 01 00",
+     {}},
+    {"ackFrame -2", "4652 02 feffffff 00000000 00000000 ffffffff ffffffff 0000000000000000 00", {}},
+    {"receivedFrame -2",
+     "4652 02 ffffffff 00000000 00000000 feffffff ffffffff 0000000000000000 00",
+     {}},
+    {"checkedFrame -2",
+     "4652 02 ffffffff 00000000 00000000 ffffffff feffffff 0000000000000000 00",
+     {}},
+    {"bye frame -1", "4652 05 ffffffff", {}},
     {"role 2", kHelloStart + "02 00", {}},
     {"delay 5", kHelloStart + "00 05", {}},
     {"version byte 7f", "4652 01 0100 02 317f" + string(36, '0'), {}},
@@ -69,7 +83,7 @@ TEST(Protocol, DecodesExactlyWhatItEncodes) {
     }
     std::uint8_t out[kMaxMessageBytes];
     EXPECT_EQ(EncodeMessage({kHello, {1, ""}}, out, sizeof out), 0u);
-    EXPECT_EQ(EncodeMessage({kInputs, {}, {0, 0, 0, 1, {64}}}, out, sizeof out), 0u);
+    EXPECT_EQ(EncodeMessage({kInputs, {}, {0, 0, 0, -1, -1, 0, 1, {64}}}, out, sizeof out), 0u);
 }
 
 TEST(Protocol, ActionBits) {

@@ -1,0 +1,408 @@
+// An online game's passes: each drains the events, services the link,
+// corrects and checks, runs the next frame when the session allows it,
+// sends, and draws the corrected present. Frames run again by a correction
+// draw nothing and make no sound.
+#include "app/online.h"
+
+#include "app/frame.h"
+#include "app/pacing.h"
+#include "app/present.h"
+#include "app/startup.h"
+#include "input/bindings.h"
+#include "input/gamepads.h"
+#include "net/net_game.h"
+#include "net/transport.h"
+#include "sound/sound.h"
+#include "view/notice.h"
+#include "view/pause_screen.h"
+#include "view/render.h"
+
+#include <SDL.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifndef FLAGRUN_VERSION
+#error "FLAGRUN_VERSION must hold the project's version"
+#endif
+
+namespace {
+
+// How long the end of a game stays on the screen, in frames.
+constexpr int kEndFrames = 60;
+constexpr std::int64_t kStretchNs = kNanosecondsPerSecond / kFramesPerSecond / 100;
+
+struct Online {
+    Transport transport;
+    NetGame game;
+    Hello hello;
+    bool started = false; // the link is up and this side's Hello sent
+    bool showStatus = false;
+    bool pauseShown = false;
+    PausedScreen pauseScreen;
+    bool recording = false;
+    std::vector<std::uint32_t> settled; // every settled frame's keys, as a mask
+    std::uint64_t bytesSent = 0;
+    std::uint64_t bytesReceived = 0;
+    std::int64_t startedMs = 0;
+    std::uint32_t roundTripMs = 0; // the last known while connected
+    char waiting[320] = "";
+    char status[96] = "";
+};
+
+std::int64_t NowMs() {
+    return MonotonicNow() / 1000000;
+}
+
+std::uint64_t RandomToken() {
+    std::random_device random;
+    return static_cast<std::uint64_t>(random()) << 32 | random();
+}
+
+Hello LocalHello(const NetOptions& net) {
+    Hello hello;
+    hello.protocol = kProtocolVersion;
+    std::snprintf(hello.gameVersion, sizeof hello.gameVersion, "%s", FLAGRUN_VERSION);
+    hello.rulesHash = RulesFingerprint();
+    hello.token = RandomToken();
+    hello.role = net.mode == NetMode::kHost ? 0 : 1;
+    hello.inputDelay = static_cast<std::uint8_t>(net.inputDelay);
+    return hello;
+}
+
+// The link is up: the game starts and sends its Hello.
+void Start(Online* online, std::int64_t nowMs) {
+    if (!online->started) {
+        StartNetGame(&online->game, online->hello, game, nowMs);
+        online->started = true;
+        online->startedMs = nowMs;
+    }
+}
+
+// Only the peer's packets come here, so the link is up: the first may come
+// in the same service as the connection.
+void Deliver(void* context, const std::uint8_t* data, std::size_t size) {
+    auto* online = static_cast<Online*>(context);
+    Start(online, NowMs());
+    online->bytesReceived += size;
+    ReceivePacket(&online->game, data, size, NowMs());
+}
+
+void SendOutbox(Online* online) {
+    for (const Outgoing& out : online->game.outbox) {
+        std::uint8_t bytes[kMaxMessageBytes];
+        const std::size_t size = EncodeMessage(out.message, bytes, sizeof bytes);
+        const Delivery delivery = out.reliable ? Delivery::kReliable : Delivery::kUnsequenced;
+        if (size > 0 && SendBytes(&online->transport, bytes, size, delivery)) {
+            online->bytesSent += size;
+        }
+    }
+    online->game.outbox.clear();
+}
+
+bool OpenLink(Online* online, const NetOptions& net, std::string* error) {
+    if (net.mode == NetMode::kHost) {
+        std::snprintf(online->waiting, sizeof online->waiting,
+                      "Waiting for the other player on port %u", unsigned{net.port});
+        if (!OpenHost(&online->transport, net.port, error)) {
+            *error = "cannot host on port " + std::to_string(net.port) + ": " + *error;
+            return false;
+        }
+        return true;
+    }
+    std::snprintf(online->waiting, sizeof online->waiting, "Connecting to %s:%u", net.host,
+                  unsigned{net.port});
+    if (!OpenJoin(&online->transport, net.host, net.port, error)) {
+        *error = std::string("cannot join ") + net.host + ": " + *error;
+        return false;
+    }
+    return true;
+}
+
+// The directories above `path`, made as needed, for this user only.
+void MakeParents(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        mkdir(path.substr(0, slash).c_str(), 0700);
+    }
+}
+
+std::string DefaultDemoPath() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    if (state != nullptr && state[0] == '/') {
+        return std::string(state) + "/" + kOnlineDemoName;
+    }
+    return std::string(home != nullptr ? home : "") + "/.local/state/" + kOnlineDemoName;
+}
+
+// Every online game is recorded: to --record FILE, checked already, or
+// else to the default place, which is only warned about when it fails.
+bool PrepareRecording(DemoSession* demo) {
+    if (demo->mode == DemoMode::kRecord) {
+        return true;
+    }
+    const std::string path = DefaultDemoPath();
+    MakeParents(path);
+    std::string error;
+    if (!CheckDemoWritable(path, &error)) {
+        std::fprintf(stderr, "flagrun: not recording the online game: %s\n", error.c_str());
+        return false;
+    }
+    if (demo->mode == DemoMode::kNone) {
+        demo->path = path;
+    }
+    demo->recording.path = path;
+    return true;
+}
+
+// The local player's action bits: this side's player's keys in the demo
+// played, or else either player's keys and the first gamepad. False once
+// the demo is over.
+bool LocalBits(const Online& online, DemoSession* demo, std::uint8_t* bits) {
+    const bool host = online.game.session.localPlayer == 0;
+    if (demo->mode == DemoMode::kPlay) {
+        FrameInput input;
+        if (!NextDemoFrame(demo->demo, &demo->playback, &input)) {
+            return false;
+        }
+        *bits = ActionBits(host ? input.player1 : input.player2);
+        return true;
+    }
+    const FrameInput keys = ReadFrameInput(SDL_GetKeyState(nullptr));
+    const PlayerInput pad = PadActions(ReadGamepads().pad1);
+    *bits = ActionBits(keys.player1) | ActionBits(keys.player2) | ActionBits(pad);
+    return true;
+}
+
+void HandleRequests(Online* online, const EventRequests& requests, std::int64_t nowMs) {
+    if (requests.toggleFullScreen) {
+        ToggleFullScreen();
+    }
+    if (requests.toggleMute) {
+        ShowNotice(ToggleMute() ? "Sound off" : "Sound on");
+    }
+    if (requests.toggleStatus) {
+        online->showStatus = !online->showStatus;
+    }
+    if (online->started && requests.togglePause) {
+        TogglePauseOnline(&online->game);
+    }
+    if (online->started && requests.quit) {
+        LeaveNetGame(&online->game, nowMs);
+    }
+}
+
+// False when joining failed: the host could not be reached.
+bool ServiceLink(Online* online, std::int64_t nowMs) {
+    const Link link = ServiceTransport(&online->transport, Deliver, online);
+    if (link == Link::kConnected) {
+        Start(online, nowMs);
+        online->roundTripMs = RoundTripMs(online->transport);
+    }
+    if (online->started && link == Link::kGone) {
+        LoseNetGame(&online->game);
+    }
+    return online->started || link != Link::kGone;
+}
+
+// The keys of frames settled on both sides, kept for the recording.
+void KeepSettled(Online* online) {
+    const std::int32_t last = SettledFrame(online->game);
+    for (auto f = static_cast<std::int32_t>(online->settled.size()); f <= last; ++f) {
+        online->settled.push_back(MaskFromInput(SettledInput(online->game, f)));
+    }
+}
+
+FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
+    NetGame& net = online->game;
+    UpdateNetGame(&net, nowMs);
+    FrameEvents events;
+    std::uint8_t bits = 0;
+    if (NetFrameDue(net) && !LocalBits(*online, demo, &bits)) {
+        LeaveNetGame(&net, nowMs);
+    } else if (NetFrameDue(net)) {
+        events = RunNetFrame(&net, bits);
+        PlayFrameSounds(events, net.session.state);
+    }
+    QueueInputs(&net);
+    SendOutbox(online);
+    KeepSettled(online);
+    return events;
+}
+
+void DrawStatus(Online* online) {
+    const NetGame& net = online->game;
+    std::snprintf(online->status, sizeof online->status,
+                  "round trip %u ms  corrected %d frames/s  ahead %+.1f frames",
+                  online->roundTripMs, RecentCorrections(net), net.advantage);
+    DrawStatusLine(online->status);
+}
+
+// The pause shows over the pause's frame, kept as it was until resumed.
+bool DrawPause(Online* online) {
+    const bool paused = online->started && PausedNow(online->game);
+    if (paused && !online->pauseShown) {
+        RenderFrame(ShownState(online->game), FrameEvents{});
+        ShowPaused(&online->pauseScreen);
+    }
+    if (!paused && online->pauseShown) {
+        HidePaused(&online->pauseScreen);
+    }
+    online->pauseShown = paused;
+    return paused;
+}
+
+void Draw(Online* online, const FrameEvents& events, std::int64_t nowMs) {
+    if (DrawPause(online)) {
+        PresentFrame();
+        return;
+    }
+    const NetGame& net = online->game;
+    if (!online->started) {
+        ShowNotice(online->waiting);
+    } else if (net.phase != NetPhase::kOver && QuietPeer(net, nowMs)) {
+        ShowNotice("waiting for the other player");
+    }
+    RenderFrame(online->started ? ShownState(net) : game, events);
+    if (online->started && online->showStatus) {
+        DrawStatus(online);
+    }
+    DrawNotice();
+    PresentFrame();
+}
+
+// The recording, written once the game is over: it ends where the game
+// did, on the state it ended in.
+void WriteRecording(Online* online, DemoSession* demo) {
+    const std::string path = demo->recording.path.empty() ? demo->path : demo->recording.path;
+    online->settled.resize(std::max(0, online->game.endFrame));
+    std::string error;
+    bool written = StartDemo(&demo->recording, path, std::time(nullptr), &error);
+    for (std::size_t f = 0; written && f < online->settled.size(); ++f) {
+        RecordDemoFrame(&demo->recording, InputFromMask(online->settled[f]));
+    }
+    written = written && FinishDemo(&demo->recording, FinalNetState(online->game), &error);
+    if (!written) {
+        std::fprintf(stderr, "flagrun: %s\n", error.c_str());
+        online->recording = false;
+    }
+}
+
+int Percentile(const std::vector<std::uint32_t>& depths, double share) {
+    std::uint64_t total = 0;
+    for (std::uint32_t count : depths) {
+        total += count;
+    }
+    std::uint64_t seen = 0;
+    for (std::size_t depth = 0; depth < depths.size(); ++depth) {
+        seen += depths[depth];
+        if (seen > 0 && seen >= share * total) {
+            return static_cast<int>(depth);
+        }
+    }
+    return 0;
+}
+
+void PrintSummary(const Online& online, std::int64_t nowMs) {
+    const NetGame& net = online.game;
+    const double seconds = std::max<std::int64_t>(1, nowMs - online.startedMs) / 1000.0;
+    std::uint64_t corrections = 0;
+    for (std::uint32_t count : net.depths) {
+        corrections += count;
+    }
+    std::fprintf(stderr,
+                 "flagrun: online game of %d frames: round trip %u ms, %llu corrections "
+                 "(99th percentile %d frames, deepest %d), %.0f bytes/s sent, %.0f received\n",
+                 net.endFrame, online.roundTripMs, static_cast<unsigned long long>(corrections),
+                 Percentile(net.depths, 0.99),
+                 static_cast<int>(net.depths.empty() ? 0 : net.depths.size() - 1),
+                 online.bytesSent / seconds, online.bytesReceived / seconds);
+}
+
+// What the end says, on the screen for a moment and on standard error;
+// the exit status.
+int ShowEnd(Online* online, const DemoSession& demo) {
+    const NetGame& net = online->game;
+    const bool normal = net.end == NetEnd::kLeft || net.end == NetEnd::kPeerLeft;
+    if (net.end == NetEnd::kLeft) {
+        return 0;
+    }
+    if (net.end == NetEnd::kDesync && online->recording) {
+        std::fprintf(stderr, "flagrun: %s; the game's inputs are in %s\n", net.why.c_str(),
+                     demo.recording.path.c_str());
+    } else {
+        std::fprintf(stderr, "flagrun: %s\n", net.why.c_str());
+    }
+    ShowNotice(net.why.c_str());
+    FramePacer pacer = StartPacing(MonotonicNow());
+    for (int frame = 0; frame < kEndFrames && !DrainEvents().quit; ++frame) {
+        Draw(online, FrameEvents{}, NowMs());
+        WaitForNextFrame(&pacer);
+    }
+    return normal ? 0 : 1;
+}
+
+} // namespace
+
+int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
+    auto online = std::make_unique<Online>();
+    std::string error;
+    if (!OpenLink(online.get(), commandLine.net, &error)) {
+        std::fprintf(stderr, "flagrun: %s\n", error.c_str());
+        return 1;
+    }
+    online->hello = LocalHello(commandLine.net);
+    online->recording = PrepareRecording(demo);
+    StartUp(commandLine.window, commandLine.sound);
+    if (demo->mode != DemoMode::kPlay) {
+        OpenGamepads();
+    }
+    FramePacer pacer = StartPacing(MonotonicNow());
+    int status = 0;
+    while (true) {
+        const std::int64_t now = NowMs();
+        const EventRequests requests = DrainEvents();
+        HandleRequests(online.get(), requests, now);
+        if (!online->started && requests.quit) {
+            break;
+        }
+        if (!ServiceLink(online.get(), now)) {
+            std::fprintf(stderr, "flagrun: could not reach %s:%u\n", commandLine.net.host,
+                         unsigned{commandLine.net.port});
+            status = 1;
+            break;
+        }
+        const FrameEvents events = online->started ? Step(online.get(), demo, now) : FrameEvents{};
+        Draw(online.get(), events, now);
+        if (online->started && online->game.phase == NetPhase::kOver) {
+            break;
+        }
+        if (online->started && ShouldStretch(online->game)) {
+            pacer.startNs += kStretchNs;
+        }
+        WaitForNextFrame(&pacer);
+    }
+    if (online->started) {
+        SendOutbox(online.get());
+        PrintSummary(*online, NowMs());
+        if (online->recording) {
+            WriteRecording(online.get(), demo);
+        }
+        status = ShowEnd(online.get(), *demo);
+    }
+    CloseTransport(&online->transport);
+    if (demo->mode != DemoMode::kPlay) {
+        CloseGamepads();
+    }
+    ShutDown();
+    return status;
+}

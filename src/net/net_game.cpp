@@ -1,0 +1,373 @@
+// The messages of an online game and what each one does to the side that
+// receives it; the pass that corrects, checks and queues what goes out.
+#include "net/net_game.h"
+
+#include "net/state_hash.h"
+#include "rules/rules.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint64_t kChainPrime = 1099511628211u;
+constexpr int kFingerprintFrames = 600;
+// Each new estimate of the frame advantage moves the smoothed one by this.
+constexpr double kAdvantageWeight = 0.1;
+
+std::int32_t Slot(std::int32_t frame) {
+    return frame % kRollbackWindow;
+}
+
+bool InPlay(const NetGame& game) {
+    return game.phase == NetPhase::kPlaying || game.phase == NetPhase::kLeaving;
+}
+
+void Queue(NetGame* game, const Message& message, bool reliable) {
+    game->outbox.push_back({message, reliable});
+}
+
+void Correct(NetGame* game) {
+    const std::int32_t depth = Correct(&game->session);
+    if (depth > 0) {
+        game->depths.resize(std::max<std::size_t>(game->depths.size(), depth + 1));
+        game->depths[depth] += 1;
+    }
+    game->corrections[game->passes % kCorrectionRing] += depth;
+}
+
+// Ends the game before `frame`, which must be settled.
+void End(NetGame* game, NetEnd end, std::string why, std::int32_t frame) {
+    Correct(game);
+    game->phase = NetPhase::kOver;
+    game->end = end;
+    game->why = std::move(why);
+    game->endFrame = std::max(0, frame);
+}
+
+void EndAtConfirmed(NetGame* game, NetEnd end, std::string why) {
+    Correct(game);
+    End(game, end, std::move(why), ConfirmedFrame(game->session) + 1);
+}
+
+std::string OutOfSync(std::int32_t frame) {
+    return "the two games went out of sync at frame " + std::to_string(frame);
+}
+
+void ReceiveHello(NetGame* game, const Hello& theirs) {
+    if (game->phase != NetPhase::kHandshake) {
+        return;
+    }
+    std::string refusal = Refusal(game->mine, theirs);
+    if (!refusal.empty()) {
+        End(game, NetEnd::kRefused, std::move(refusal), 0);
+        return;
+    }
+    game->phase = NetPhase::kPlaying;
+}
+
+// The frame advantage as each side sees it from its last packet: how far
+// the other's frame lags behind its own. Their difference is twice the
+// frames this side is ahead, the delay on the way cancelling out.
+void NoteTiming(NetGame* game, const Inputs& inputs) {
+    if (inputs.senderFrame <= game->peerFrame) {
+        return;
+    }
+    game->peerFrame = inputs.senderFrame;
+    game->peerSaw = inputs.receivedFrame;
+    game->peerSawAt = game->session.frame;
+    if (inputs.receivedFrame < 0) {
+        return;
+    }
+    const double mine = game->session.frame - inputs.senderFrame;
+    const double theirs = inputs.senderFrame - inputs.receivedFrame;
+    game->advantage += kAdvantageWeight * ((mine - theirs) / 2 - game->advantage);
+}
+
+void ReceiveInputs(NetGame* game, const Inputs& inputs) {
+    if (!InPlay(*game)) {
+        return;
+    }
+    NoteAcknowledged(&game->session, inputs.ackFrame);
+    for (int i = 0; i < inputs.count; ++i) {
+        ReceiveRemote(&game->session, inputs.firstFrame + i, inputs.actions[i]);
+    }
+    NoteTiming(game, inputs);
+    if (inputs.checkedFrame > game->theirFrame) {
+        game->theirFrame = inputs.checkedFrame;
+        game->theirHash = inputs.checkedHash;
+    }
+}
+
+// A frame the window still holds and not past the present.
+std::int32_t KeptFrame(const NetGame& game, std::int32_t frame) {
+    const std::int32_t oldest = std::max(0, game.session.frame - kRollbackWindow + 1);
+    return std::max(oldest, std::min(frame, game.session.frame));
+}
+
+void ReceivePause(NetGame* game, std::int32_t frame) {
+    if (game->phase != NetPhase::kPlaying) {
+        return;
+    }
+    const std::int32_t at = std::max(KeptFrame(*game, frame), frame);
+    game->pauseFrame = game->paused ? std::min(game->pauseFrame, at) : at;
+    game->paused = true;
+}
+
+// The leaving side waited for every input before `frame` to be known on
+// both sides; a frame this side cannot settle is brought back to one it can.
+void ReceiveBye(NetGame* game, std::int32_t frame) {
+    if (game->phase == NetPhase::kHandshake) {
+        End(game, NetEnd::kPeerLeft, "the other player left", 0);
+        return;
+    }
+    RollbackSession& session = game->session;
+    const std::int32_t last = std::min(session.remoteKnown + 1, session.frame + session.inputDelay);
+    const std::int32_t end = std::max(KeptFrame(*game, frame), std::min(frame, last));
+    while (session.frame < end) {
+        AdvanceFrame(&session, 0); // acts after the end
+    }
+    End(game, NetEnd::kPeerLeft, "the other player left", end);
+}
+
+void Receive(NetGame* game, const Message& message) {
+    switch (message.type) {
+    case MessageType::kHello:
+        ReceiveHello(game, message.hello);
+        return;
+    case MessageType::kInputs:
+        ReceiveInputs(game, message.inputs);
+        return;
+    case MessageType::kPause:
+        ReceivePause(game, message.frame);
+        return;
+    case MessageType::kResume:
+        game->paused = false;
+        return;
+    case MessageType::kBye:
+        ReceiveBye(game, message.frame);
+        return;
+    case MessageType::kDesync:
+        EndAtConfirmed(game, NetEnd::kDesync, OutOfSync(message.frame));
+        return;
+    }
+}
+
+// Extends the chain over the newly confirmed frames, then compares it
+// with the other side's at the last frame it chained.
+void Check(NetGame* game) {
+    const std::int32_t confirmed = ConfirmedFrame(game->session);
+    for (std::int32_t f = game->chained + 1; f <= confirmed; ++f) {
+        const std::uint64_t before = f == 0 ? 0 : game->chain[Slot(f - 1)];
+        game->chain[Slot(f)] = before * kChainPrime ^ HashState(StateAfter(game->session, f));
+        game->chained = f;
+    }
+    const std::int32_t theirs = game->theirFrame;
+    if (theirs <= game->checked || theirs > game->chained ||
+        theirs <= game->chained - kRollbackWindow) {
+        return;
+    }
+    if (game->chain[Slot(theirs)] == game->theirHash) {
+        game->checked = theirs;
+        return;
+    }
+    Queue(game, {MessageType::kDesync, {}, {}, theirs}, true);
+    End(game, NetEnd::kDesync, OutOfSync(theirs), game->chained + 1);
+}
+
+void FinishLeaving(NetGame* game, std::int64_t nowMs) {
+    const RollbackSession& session = game->session;
+    const std::int32_t known = std::min(session.remoteKnown, session.peerKnows);
+    if (known < game->endFrame - 1 && nowMs - game->leaveStartedMs < kLeaveWaitMs) {
+        return;
+    }
+    const std::int32_t end = std::min(game->endFrame, known + 1);
+    Queue(game, {MessageType::kBye, {}, {}, std::max(0, end)}, true);
+    End(game, NetEnd::kLeft, "", end);
+}
+
+std::uint32_t NextRandom(std::uint32_t* seed) {
+    *seed = *seed * 1664525u + 1013904223u;
+    return *seed >> 16;
+}
+
+std::uint64_t ComputeFingerprint() {
+    GameState state;
+    SetStartValues(state);
+    std::uint64_t hash = HashState(state);
+    std::uint32_t seed = 1;
+    for (int f = 0; f < kFingerprintFrames; ++f) {
+        const std::uint32_t keys = NextRandom(&seed);
+        RunRules(state, MergeInputs(0, keys & 63, keys >> 6 & 63));
+        hash = hash * kChainPrime ^ HashState(state);
+    }
+    return hash;
+}
+
+} // namespace
+
+void StartNetGame(NetGame* game, const Hello& mine, const GameState& start, std::int64_t nowMs) {
+    *game = NetGame{};
+    game->mine = mine;
+    game->lastHeardMs = nowMs;
+    StartRollback(&game->session, mine.role, mine.inputDelay, start);
+    Queue(game, {MessageType::kHello, mine}, true);
+}
+
+void ReceivePacket(NetGame* game, const std::uint8_t* data, std::size_t size, std::int64_t nowMs) {
+    Message message;
+    if (game->phase == NetPhase::kOver || !DecodeMessage(data, size, &message)) {
+        return;
+    }
+    game->lastHeardMs = nowMs;
+    Receive(game, message);
+}
+
+void UpdateNetGame(NetGame* game, std::int64_t nowMs) {
+    if (game->phase == NetPhase::kOver) {
+        return;
+    }
+    game->passes += 1;
+    game->corrections[game->passes % kCorrectionRing] = 0;
+    if (nowMs - game->lastHeardMs >= kGiveUpMs) {
+        EndAtConfirmed(game, NetEnd::kSilent, "no word from the other player for 10 seconds");
+        return;
+    }
+    if (!InPlay(*game)) {
+        return;
+    }
+    Correct(game);
+    Check(game);
+    if (game->phase == NetPhase::kLeaving) {
+        FinishLeaving(game, nowMs);
+    }
+}
+
+void QueueInputs(NetGame* game) {
+    if (!InPlay(*game)) {
+        return;
+    }
+    const RollbackSession& session = game->session;
+    Message message{MessageType::kInputs};
+    Inputs& inputs = message.inputs;
+    inputs.ackFrame = session.remoteKnown;
+    inputs.firstFrame = session.peerKnows + 1;
+    inputs.senderFrame = session.frame;
+    inputs.receivedFrame = game->peerFrame;
+    inputs.checkedFrame = game->chained;
+    inputs.checkedHash = game->chained < 0 ? 0 : game->chain[Slot(game->chained)];
+    const std::int32_t waiting = LastLocalFrame(session) - inputs.firstFrame + 1;
+    inputs.count = static_cast<std::uint8_t>(std::clamp(waiting, 0, kMaxInputsPerPacket));
+    for (int i = 0; i < inputs.count; ++i) {
+        inputs.actions[i] = LocalInput(session, inputs.firstFrame + i);
+    }
+    Queue(game, message, false);
+}
+
+bool NetFrameDue(const NetGame& game) {
+    return game.phase == NetPhase::kPlaying && !PausedNow(game) && CanAdvance(game.session);
+}
+
+FrameEvents RunNetFrame(NetGame* game, std::uint8_t localBits) {
+    return AdvanceFrame(&game->session, localBits);
+}
+
+void TogglePauseOnline(NetGame* game) {
+    if (game->phase != NetPhase::kPlaying) {
+        return;
+    }
+    if (game->paused) {
+        game->paused = false;
+        Queue(game, {MessageType::kResume}, true);
+        return;
+    }
+    game->paused = true;
+    game->pauseFrame = game->session.frame;
+    Queue(game, {MessageType::kPause, {}, {}, game->pauseFrame}, true);
+}
+
+void LeaveNetGame(NetGame* game, std::int64_t nowMs) {
+    if (game->phase == NetPhase::kHandshake) {
+        Queue(game, {MessageType::kBye, {}, {}, 0}, true);
+        End(game, NetEnd::kLeft, "", 0);
+        return;
+    }
+    if (game->phase == NetPhase::kPlaying) {
+        game->phase = NetPhase::kLeaving;
+        game->endFrame = game->session.frame;
+        game->leaveStartedMs = nowMs;
+    }
+}
+
+void LoseNetGame(NetGame* game) {
+    if (game->phase != NetPhase::kOver) {
+        EndAtConfirmed(game, NetEnd::kLost, "the connection to the other player was lost");
+    }
+}
+
+bool PausedNow(const NetGame& game) {
+    return game.paused && game.session.frame >= game.pauseFrame;
+}
+
+GameState ShownState(const NetGame& game) {
+    if (PausedNow(game) && game.pauseFrame < game.session.frame) {
+        return game.session.starts[Slot(game.pauseFrame)];
+    }
+    return game.session.state;
+}
+
+bool QuietPeer(const NetGame& game, std::int64_t nowMs) {
+    return nowMs - game.lastHeardMs >= kQuietNoticeMs;
+}
+
+bool ShouldStretch(const NetGame& game) {
+    return game.advantage > 1.0;
+}
+
+std::int32_t SettledFrame(const NetGame& game) {
+    if (game.phase == NetPhase::kOver) {
+        return game.endFrame - 1;
+    }
+    return ConfirmedFrame(game.session);
+}
+
+FrameInput SettledInput(const NetGame& game, std::int32_t frame) {
+    return MergeInputs(game.session.localPlayer, LocalInput(game.session, frame),
+                       RemoteInput(game.session, frame));
+}
+
+GameState FinalNetState(const NetGame& game) {
+    return StateAfter(game.session, game.endFrame - 1);
+}
+
+std::int32_t RecentCorrections(const NetGame& game) {
+    std::int32_t sum = 0;
+    for (std::int32_t depth : game.corrections) {
+        sum += depth;
+    }
+    return sum;
+}
+
+std::uint64_t RulesFingerprint() {
+    static const std::uint64_t fingerprint = ComputeFingerprint();
+    return fingerprint;
+}
+
+std::string Refusal(const Hello& mine, const Hello& theirs) {
+    const std::string version = mine.gameVersion;
+    if (theirs.protocol != mine.protocol) {
+        return "the other player's flagrun speaks online protocol " +
+               std::to_string(theirs.protocol) + "; this one speaks " +
+               std::to_string(mine.protocol);
+    }
+    if (version != theirs.gameVersion) {
+        return "the other player runs flagrun " + std::string(theirs.gameVersion) + "; this is " +
+               version;
+    }
+    if (theirs.rulesHash != mine.rulesHash) {
+        return "the other player's flagrun " + version + " plays by other rules than this one";
+    }
+    if (theirs.role == mine.role) {
+        return mine.role == 0 ? "the other side hosts too" : "the other side joins too";
+    }
+    return "";
+}

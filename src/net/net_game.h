@@ -1,0 +1,125 @@
+// One side of an online game, without sockets or a clock of its own: the
+// handshake, the inputs both ways, the check of every confirmed frame, the
+// pause, leaving and silence. The caller hands it what arrives and the
+// time, runs the frames it allows, and sends what it puts in its outbox.
+#pragma once
+
+#include "net/protocol.h"
+#include "net/rollback.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr std::uint16_t kProtocolVersion = 1;
+// Silence from the other side: a notice after this long, the end after this.
+inline constexpr std::int64_t kQuietNoticeMs = 1000;
+inline constexpr std::int64_t kGiveUpMs = 10000;
+// How long a side that leaves waits for the inputs both sides need to end
+// on the same frame.
+inline constexpr std::int64_t kLeaveWaitMs = 1000;
+// The frames over which the correction count of the status line is summed.
+inline constexpr int kCorrectionRing = 60;
+
+enum class NetPhase { kHandshake, kPlaying, kLeaving, kOver };
+
+// Why a game ended. Only kLeft and kPeerLeft are a normal end.
+enum class NetEnd { kNone, kLeft, kPeerLeft, kRefused, kDesync, kSilent, kLost };
+
+struct Outgoing {
+    Message message;
+    bool reliable = false;
+};
+
+struct NetGame {
+    Hello mine;
+    RollbackSession session;
+    NetPhase phase = NetPhase::kHandshake;
+    NetEnd end = NetEnd::kNone;
+    std::string why;            // the end, in a line for the player
+    std::int32_t endFrame = -1; // the game ends before this frame; -1 while it goes on
+    std::int64_t lastHeardMs = 0;
+    std::int64_t leaveStartedMs = 0;
+    // The hash of every confirmed state chained: a match at a frame is a
+    // match at every frame before it.
+    std::uint64_t chain[kRollbackWindow] = {};
+    std::int32_t chained = -1;    // the last frame in the chain
+    std::int32_t checked = -1;    // the last frame found equal on both sides
+    std::int32_t theirFrame = -1; // the other side's last chained frame heard of
+    std::uint64_t theirHash = 0;  //   and its hash
+    std::int32_t peerFrame = -1;  // the senderFrame of the last Inputs received
+    std::int32_t peerSaw = -1;    //   and its receivedFrame
+    std::int32_t peerSawAt = 0;   //   and the local frame when it came
+    double advantage = 0;         // frames ahead of the other side, smoothed
+    bool paused = false;          // frames stop before pauseFrame
+    std::int32_t pauseFrame = 0;
+    std::int32_t corrections[kCorrectionRing] = {};
+    std::int32_t passes = 0;
+    std::vector<std::uint32_t> depths; // how many corrections of each depth
+    std::vector<Outgoing> outbox;
+};
+
+// A side that has just connected: it sends its Hello and waits for the
+// other's. `mine` holds this side's protocol, version, rules and role.
+void StartNetGame(NetGame* game, const Hello& mine, const GameState& start, std::int64_t nowMs);
+
+// A packet from the other side. What does not decode, or does not fit the
+// phase or the window, changes nothing.
+void ReceivePacket(NetGame* game, const std::uint8_t* data, std::size_t size, std::int64_t nowMs);
+
+// Once a pass, after the packets: corrects the guesses, checks what both
+// sides confirmed, and ends a leaving or a silent game.
+void UpdateNetGame(NetGame* game, std::int64_t nowMs);
+
+// Once a pass, after the frame: queues every local input the other side
+// has not acknowledged, with where this side is and its chained hash.
+void QueueInputs(NetGame* game);
+
+// Whether the next frame may run now.
+bool NetFrameDue(const NetGame& game);
+
+// Runs the next frame with the local player's input bits read now.
+FrameEvents RunNetFrame(NetGame* game, std::uint8_t localBits);
+
+// The pause key: pauses before the next frame, or resumes, on both sides.
+void TogglePauseOnline(NetGame* game);
+
+// The local player leaves (Escape, the window closed, a demo over): both
+// sides end on the same frame.
+void LeaveNetGame(NetGame* game, std::int64_t nowMs);
+
+// The other side's connection is gone.
+void LoseNetGame(NetGame* game);
+
+// Whether the pause holds now, with this side stopped at its frame.
+bool PausedNow(const NetGame& game);
+
+// The state to show: the present, or while paused the pause's frame.
+GameState ShownState(const NetGame& game);
+
+// Whether nothing has come from the other side for kQuietNoticeMs.
+bool QuietPeer(const NetGame& game, std::int64_t nowMs);
+
+// Whether this frame should last a little longer, this side being more
+// than a frame ahead of the other.
+bool ShouldStretch(const NetGame& game);
+
+// The last frame whose state and inputs are settled on both sides: the
+// last confirmed one, or once the game is over the last before its end.
+std::int32_t SettledFrame(const NetGame& game);
+
+// The merged input record of a frame run, within the window.
+FrameInput SettledInput(const NetGame& game, std::int32_t frame);
+
+// The state the game ended in: the state after the frame before endFrame.
+GameState FinalNetState(const NetGame& game);
+
+// Frames run again in the last kCorrectionRing passes.
+std::int32_t RecentCorrections(const NetGame& game);
+
+// The hash of everything that decides how the game plays: the rules run
+// from the start values on a fixed stream of inputs.
+std::uint64_t RulesFingerprint();
+
+// Why two Hellos cannot play together, or "" when they can.
+std::string Refusal(const Hello& mine, const Hello& theirs);
