@@ -11,8 +11,7 @@ namespace {
 
 constexpr std::uint64_t kChainPrime = 1099511628211u;
 constexpr int kFingerprintFrames = 600;
-// Each new estimate of the frame advantage moves the smoothed one by this.
-constexpr double kAdvantageWeight = 0.1;
+constexpr int kFirstTimings = 10;
 
 std::int32_t Slot(std::int32_t frame) {
     return frame % kRollbackWindow;
@@ -50,10 +49,13 @@ void EndAtConfirmed(NetGame* game, NetEnd end, std::string why) {
 }
 
 std::string OutOfSync(std::int32_t frame) {
-    return "the two games went out of sync at frame " + std::to_string(frame);
+    return "the two games went out of sync at frame " + std::to_string(frame + 1);
 }
 
-void ReceiveHello(NetGame* game, const Hello& theirs) {
+// The host starts on the joiner's Hello, which left the joiner when the
+// host's came in: the joiner waits that one way longer, so that the two
+// start together.
+void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
     if (game->phase != NetPhase::kHandshake) {
         return;
     }
@@ -63,24 +65,32 @@ void ReceiveHello(NetGame* game, const Hello& theirs) {
         return;
     }
     game->phase = NetPhase::kPlaying;
+    game->startAtMs = game->mine.role == 1 ? nowMs + game->oneWayMs : nowMs;
 }
 
-// The frame advantage as each side sees it from its last packet: how far
-// the other's frame lags behind its own. Their difference is twice the
-// frames this side is ahead, the delay on the way cancelling out.
+// The frame advantage. Each side measures how far its frame is ahead of
+// the last frame it heard of from the other; the least of the last packets
+// is the least delayed. The two lags differ by twice the frames this side
+// is ahead, the delay on the way cancelling out. A few packets are heard
+// before the first measure.
 void NoteTiming(NetGame* game, const Inputs& inputs) {
     if (inputs.senderFrame <= game->peerFrame) {
         return;
     }
     game->peerFrame = inputs.senderFrame;
-    game->peerSaw = inputs.receivedFrame;
-    game->peerSawAt = game->session.frame;
-    if (inputs.receivedFrame < 0) {
+    if (inputs.receivedFrame <= 0) {
+        return; // frame 0 is where each side waits to start
+    }
+    const int slot = game->timings++ % kTimingRing;
+    game->lagMine[slot] = game->session.frame - inputs.senderFrame;
+    game->lagTheirs[slot] = inputs.senderFrame - inputs.receivedFrame;
+    const int count = std::min(game->timings, kTimingRing);
+    if (count < kFirstTimings) {
         return;
     }
-    const double mine = game->session.frame - inputs.senderFrame;
-    const double theirs = inputs.senderFrame - inputs.receivedFrame;
-    game->advantage += kAdvantageWeight * ((mine - theirs) / 2 - game->advantage);
+    const std::int32_t mine = *std::min_element(game->lagMine, game->lagMine + count);
+    const std::int32_t theirs = *std::min_element(game->lagTheirs, game->lagTheirs + count);
+    game->advantage = (mine - theirs) / 2.0;
 }
 
 void ReceiveInputs(NetGame* game, const Inputs& inputs) {
@@ -129,10 +139,10 @@ void ReceiveBye(NetGame* game, std::int32_t frame) {
     End(game, NetEnd::kPeerLeft, "the other player left", end);
 }
 
-void Receive(NetGame* game, const Message& message) {
+void Receive(NetGame* game, const Message& message, std::int64_t nowMs) {
     switch (message.type) {
     case MessageType::kHello:
-        ReceiveHello(game, message.hello);
+        ReceiveHello(game, message.hello, nowMs);
         return;
     case MessageType::kInputs:
         ReceiveInputs(game, message.inputs);
@@ -206,8 +216,10 @@ std::uint64_t ComputeFingerprint() {
 } // namespace
 
 void StartNetGame(NetGame* game, const Hello& mine, const GameState& start, std::int64_t nowMs) {
+    const std::int64_t oneWayMs = game->oneWayMs;
     *game = NetGame{};
     game->mine = mine;
+    game->oneWayMs = oneWayMs;
     game->lastHeardMs = nowMs;
     StartRollback(&game->session, mine.role, mine.inputDelay, start);
     Queue(game, {MessageType::kHello, mine}, true);
@@ -219,7 +231,7 @@ void ReceivePacket(NetGame* game, const std::uint8_t* data, std::size_t size, st
         return;
     }
     game->lastHeardMs = nowMs;
-    Receive(game, message);
+    Receive(game, message, nowMs);
 }
 
 void UpdateNetGame(NetGame* game, std::int64_t nowMs) {
@@ -263,8 +275,9 @@ void QueueInputs(NetGame* game) {
     Queue(game, message, false);
 }
 
-bool NetFrameDue(const NetGame& game) {
-    return game.phase == NetPhase::kPlaying && !PausedNow(game) && CanAdvance(game.session);
+bool NetFrameDue(const NetGame& game, std::int64_t nowMs) {
+    return game.phase == NetPhase::kPlaying && nowMs >= game.startAtMs && !PausedNow(game) &&
+           CanAdvance(game.session);
 }
 
 FrameEvents RunNetFrame(NetGame* game, std::uint8_t localBits) {

@@ -17,9 +17,11 @@ inline constexpr std::int64_t kQuietNoticeMs = 1000;
 inline constexpr std::int64_t kGiveUpMs = 10000;
 // How long a side that leaves waits for the inputs both sides need to end
 // on the same frame.
-inline constexpr std::int64_t kLeaveWaitMs = 1000;
+inline constexpr std::int64_t kLeaveWaitMs = 3000;
 // The frames over which the correction count of the status line is summed.
 inline constexpr int kCorrectionRing = 60;
+// The packets over which the frame advantage is measured.
+inline constexpr int kTimingRing = 60;
 
 enum class NetPhase { kHandshake, kPlaying, kLeaving, kOver };
 
@@ -39,6 +41,8 @@ struct NetGame {
     std::string why;            // the end, in a line for the player
     std::int32_t endFrame = -1; // the game ends before this frame; -1 while it goes on
     std::int64_t lastHeardMs = 0;
+    std::int64_t oneWayMs = 0;  // the delay on the way, as the caller last measured it
+    std::int64_t startAtMs = 0; // the first frame runs no sooner
     std::int64_t leaveStartedMs = 0;
     // The hash of every confirmed state chained: a match at a frame is a
     // match at every frame before it.
@@ -48,10 +52,13 @@ struct NetGame {
     std::int32_t theirFrame = -1; // the other side's last chained frame heard of
     std::uint64_t theirHash = 0;  //   and its hash
     std::int32_t peerFrame = -1;  // the senderFrame of the last Inputs received
-    std::int32_t peerSaw = -1;    //   and its receivedFrame
-    std::int32_t peerSawAt = 0;   //   and the local frame when it came
-    double advantage = 0;         // frames ahead of the other side, smoothed
-    bool paused = false;          // frames stop before pauseFrame
+    // How far each side's frame was ahead of the other's last one it had
+    // heard of, as the last kTimingRing packets found it.
+    std::int32_t lagMine[kTimingRing] = {};
+    std::int32_t lagTheirs[kTimingRing] = {};
+    std::int32_t timings = 0;
+    double advantage = 0; // frames ahead of the other side
+    bool paused = false;  // frames stop before pauseFrame
     std::int32_t pauseFrame = 0;
     std::int32_t corrections[kCorrectionRing] = {};
     std::int32_t passes = 0;
@@ -76,7 +83,7 @@ void UpdateNetGame(NetGame* game, std::int64_t nowMs);
 void QueueInputs(NetGame* game);
 
 // Whether the next frame may run now.
-bool NetFrameDue(const NetGame& game);
+bool NetFrameDue(const NetGame& game, std::int64_t nowMs);
 
 // Runs the next frame with the local player's input bits read now.
 FrameEvents RunNetFrame(NetGame* game, std::uint8_t localBits);
