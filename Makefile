@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench screenshot install format clean fuzz soak
+.PHONY: all build run test bench screenshot install format clean fuzz soak netsoak
 
 all: build
 
@@ -44,3 +44,11 @@ soak:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DFLAGRUN_SANITIZE=ON -DFLAGRUN_BENCHMARKS=OFF
 	cmake --build build-asan -j$(JOBS) --target flagrun-replay
 	./tools/soak/soak.py --frames 1000000
+
+# Online play at length: 1,000 games of 10,000 frames between two sessions
+# over the simulated network, then 20 games of 60 s between two game
+# processes through the lossy loopback relay (see docs/hardening.md).
+netsoak: build
+	FLAGRUN_NETSOAK_GAMES=1000 FLAGRUN_NETSOAK_FRAMES=10000 \
+	  $(BUILD_DIR)/flagrun_rollback_tests --gtest_filter='Online.NoDesync*'
+	python3 tests/net/online_games.py --build $(BUILD_DIR) --games 20 --seconds 60 --jobs 2

@@ -1,6 +1,7 @@
 // The session's rings, the guess and the correction.
 #include "net/rollback.h"
 
+#include "net/protocol.h"
 #include "rules/rules.h"
 
 #include <algorithm>
@@ -10,17 +11,6 @@ namespace {
 
 std::int32_t Slot(std::int32_t frame) {
     return frame % kRollbackWindow;
-}
-
-PlayerInput FromBits(std::uint8_t bits) {
-    PlayerInput input;
-    input.up = (bits & 1) != 0;
-    input.down = (bits & 2) != 0;
-    input.left = (bits & 4) != 0;
-    input.right = (bits & 8) != 0;
-    input.laser = (bits & 16) != 0;
-    input.grenade = (bits & 32) != 0;
-    return input;
 }
 
 // The other side's input of a frame: the real one if known, else the last
@@ -43,8 +33,8 @@ FrameEvents RunOne(RollbackSession* s, std::int32_t frame) {
 
 FrameInput MergeInputs(int localPlayer, std::uint8_t localBits, std::uint8_t remoteBits) {
     FrameInput input;
-    input.player1 = FromBits(localPlayer == 0 ? localBits : remoteBits);
-    input.player2 = FromBits(localPlayer == 0 ? remoteBits : localBits);
+    input.player1 = PlayerInputFromBits(localPlayer == 0 ? localBits : remoteBits);
+    input.player2 = PlayerInputFromBits(localPlayer == 0 ? remoteBits : localBits);
     return input;
 }
 

@@ -41,6 +41,7 @@ struct Side {
     std::vector<FrameInput> settled; // each frame's inputs, once settled
     int stalls = 0;
     int apart = 0;             // the most frames between the two sides, from steadyFrom
+    double mostAhead = 0; // the largest frame advantage it measured, from steadyFrom
     std::int64_t quietAt = -1; // when the other side first seemed quiet
     std::int64_t endedAt = -1;
     double firstFrameAt = -1; // when it ran its first frame
@@ -159,6 +160,7 @@ void Tick(Game* g, Side* side, Side* other) {
         net.phase == NetPhase::kPlaying && other->net.phase == NetPhase::kPlaying;
     if (bothPlaying && frame >= g->steadyFrom) {
         side->apart = std::max(side->apart, std::abs(frame - other->net.session.frame));
+        side->mostAhead = std::max(side->mostAhead, std::abs(net.advantage));
     }
     side->quietAt = side->quietAt < 0 && QuietPeer(net, ms) ? ms : side->quietAt;
     side->endedAt = side->endedAt < 0 && net.phase == NetPhase::kOver ? ms : side->endedAt;
@@ -238,6 +240,7 @@ TEST(Online, NoDesyncNoStallUnderLossJitterDuplicationAndOutages) {
         ExpectSameEnd(g.get(), "game " + std::to_string(seed) + ": ");
         EXPECT_EQ(g->sides[0].stalls + g->sides[1].stalls, 0) << "game " << seed;
         EXPECT_LE(std::max(g->sides[0].apart, g->sides[1].apart), 1) << "game " << seed;
+        EXPECT_LE(std::max(g->sides[0].mostAhead, g->sides[1].mostAhead), 3.0) << "game " << seed;
     }
 }
 
@@ -317,11 +320,14 @@ TEST(Online, APauseHoldsBothSidesOnTheSameFrame) {
     auto g = std::make_unique<Game>();
     g->link = {80, 20, 0.05, 0, 0};
     g->pauseAt = 200;
+    g->steadyFrom = 400;
     Play(g.get(), 6);
     ASSERT_EQ(g->pausedShown.size(), 2u);
     EXPECT_EQ(g->pausedShown[0], g->pausedShown[1]);
     EXPECT_GE(g->pausedPasses, 60);
     ExpectSameEnd(g.get(), "");
+    EXPECT_LE(std::max(g->sides[0].apart, g->sides[1].apart), 1);
+    EXPECT_LE(std::max(g->sides[0].mostAhead, g->sides[1].mostAhead), 1.0);
 }
 
 // The joiner stops at frame 300: the host notices after a second and ends

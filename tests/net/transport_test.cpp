@@ -1,8 +1,12 @@
 // A host and a joiner on 127.0.0.1 connect, packets cross both ways, and
-// the host sees the joiner leave.
+// the host sees the joiner leave. Datagrams from a third address, random
+// bytes or a packet's payload alone, reach nothing and leave the link up.
 #include "net/transport.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <random>
@@ -40,6 +44,20 @@ TEST(Transport, CarriesPacketsBothWaysUntilOneSideLeaves) {
     ASSERT_TRUE(ServiceUntil(t, counts, 3000, [&] {
         return t[0].link == Link::kConnected && t[1].link == Link::kConnected;
     }));
+    const int stranger = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    std::mt19937 random(port);
+    for (int i = 0; i < 200; ++i) {
+        std::uint8_t junk[64];
+        for (std::uint8_t& byte : junk) {
+            byte = static_cast<std::uint8_t>(i < 100 ? random() : 'u');
+        }
+        sendto(stranger, junk, 1 + i % 64, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    close(stranger);
+    ServiceUntil(t, counts, 100, [] { return false; });
+    EXPECT_EQ(counts[0][0] + counts[0][1], 0);
+    EXPECT_EQ(t[0].link, Link::kConnected);
     static const std::uint8_t big[kMaxPacketBytes + 1] = {'r'};
     for (std::uint8_t i = 0; i < 200; ++i) {
         const std::uint8_t packet[] = {'u', i};
