@@ -11,6 +11,7 @@
 #include "input/bindings.h"
 #include "input/gamepads.h"
 #include "net/net_game.h"
+#include "net/state_hash.h"
 #include "net/transport.h"
 #include "sound/sound.h"
 #include "view/notice.h"
@@ -50,6 +51,7 @@ struct Online {
     bool started = false; // the link is up and this side's Hello sent
     bool showStatus = false;
     bool pauseShown = false;
+    std::uint64_t pausedHash = 0; // of the state the pause shows
     PausedScreen pauseScreen;
     bool recording = false;
     std::vector<std::uint32_t> settled; // every settled frame's keys, as a mask
@@ -253,17 +255,21 @@ void DrawStatus(Online* online) {
     DrawStatusLine(online->status);
 }
 
-// The pause shows over the pause's frame, kept as it was until resumed.
+// The pause shows over the pause's frame, kept as it was until resumed,
+// or until a correction changes that frame: then it is drawn again.
 bool DrawPause(Online* online) {
     const bool paused = online->started && PausedNow(online->game);
+    const std::uint64_t shown = paused ? HashState(ShownState(online->game)) : 0;
+    if (online->pauseShown && (!paused || shown != online->pausedHash)) {
+        HidePaused(&online->pauseScreen);
+        online->pauseShown = false;
+    }
     if (paused && !online->pauseShown) {
         RenderFrame(ShownState(online->game), FrameEvents{});
         ShowPaused(&online->pauseScreen);
+        online->pauseShown = true;
+        online->pausedHash = shown;
     }
-    if (!paused && online->pauseShown) {
-        HidePaused(&online->pauseScreen);
-    }
-    online->pauseShown = paused;
     return paused;
 }
 

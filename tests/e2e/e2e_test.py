@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # What only a real window shows: keys reach the installed game, demos, pause, pace and scale.
 # flagrun in a private Xvfb, keys from xdotool, pixels read through python3-xlib.
-import array, collections, ctypes, functools, json, os, shutil, signal, subprocess, sys
-import tempfile, time
+import array, collections, ctypes, functools, json, os, shutil, signal, socket, subprocess
+import sys, tempfile, time
 from Xlib import X, display, error  # python3-xlib
 
 ENV = {name: value for name, value in os.environ.items() if not name.startswith("SDL")}
@@ -127,9 +127,9 @@ def enemy_clock():  # the frame each pair of enemy places shows in the first 50 
 
 
 class Game:  # its output goes to this script's
-    def __init__(self, *args, size=(640, 530), program=None, cwd=None, env=None):
+    def __init__(self, *args, size=(640, 530), program=None, cwd=None, env=None, stderr=None):
         self.proc = spawn([program or os.path.join(BUILD, "flagrun"), *args], cwd=cwd or BUILD,
-                          env={**ENV, **(env or {})})
+                          env={**ENV, **(env or {})}, stderr=stderr)
         self.show(size)
 
     def show(self, size):  # waits for the window in that size, drawn, and gives it the keys
@@ -177,6 +177,13 @@ def frame_shown(game):  # (frame, time): read off the enemies' places, at the ca
     return poll(read, "no frame read off the enemies", 30)
 
 
+# Player 1 right and Player 2 down from where they were, neither the other way.
+def each_moved_by_his_key(game, player1, player2):
+    now = players(game.screenshot())
+    return now and now[0][1] == player1[1] and now[0][0] >= player1[0] + 5 and \
+        now[1][0] == player2[0] and now[1][1] >= player2[1] + 5
+
+
 # The installed game records where it was started. Each key is held a few frames: one tapped
 # between two frames is never seen. The paused frames must not be recorded: the enemies would
 # move on in them, and the replay end elsewhere. A played demo's time shows that P pauses.
@@ -187,12 +194,8 @@ def the_installed_game_takes_keys_and_p_and_records():  # a record that replays 
     player1, player2 = poll(lambda: players(game.screenshot()), "the players are not in sight")
     game.keys("keydown", "Right", "sleep", "0.3", "keyup", "Right",
               "keydown", "s", "sleep", "0.3", "keyup", "s")
-
-    def each_moved_by_his_key():  # Player 1 right and Player 2 down, neither the other way
-        now = players(game.screenshot())
-        return now and now[0][1] == player1[1] and now[0][0] >= player1[0] + 5 and \
-            now[1][0] == player2[0] and now[1][1] >= player2[1] + 5
-    poll(each_moved_by_his_key, "Right did not move Player 1 alone and S Player 2 down alone", 5)
+    poll(lambda: each_moved_by_his_key(game, player1, player2),
+         "Right did not move Player 1 alone and S Player 2 down alone", 5)
     shots = ("lazer1.bmp", "grenade1.bmp")
     check(not any(find(name, game.screenshot()) for name in shots), "a shot flies unasked")
     game.keys("keydown", "space", "sleep", "0.15", "keyup", "space",
@@ -349,12 +352,66 @@ def full_screen_letterboxes():  # and F11 switches, even while paused, on either
         game.escape()
 
 
+def free_udp_port():  # one the system picks on loopback, free again for the game to take
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        sock.bind(("127.0.0.1", 0))
+        return sock.getsockname()[1]
+
+
+def shows_pause(game):  # the "Paused" panel's text in the HUD's yellow, below any notice
+    band = game.screenshot()[232 * 640 * 3:248 * 640 * 3]
+    return any(band[at:at + 3] == b"\xff\xff\x00" for at in range(0, len(band), 3))
+
+
+# Two games online, each in its window with its keys. Each side's player answers to either set
+# of keys: D on the host moves Player 1, Down on the joiner Player 2. P on the host pauses both
+# on the same frame, pixel for pixel; Escape on the joiner ends both, and each records the game.
+def two_windows_play_online_pause_and_leave_together():
+    use_screen(1300, 768)  # room for both windows side by side, neither covering the other
+    port = free_udp_port()
+    homes = [os.path.join(TMP, side) for side in ("host", "joiner")]
+    log = open(os.path.join(TMP, "host.err"), "w+")
+    envs = [{"XDG_STATE_HOME": home, "SDL_VIDEO_WINDOW_POS": "%d,0" % x}  # not centred
+            for home, x in zip(homes, (0, 650))]
+    host = Game("--host", str(port), env=envs[0], stderr=log)
+    joiner = Game("--join", "127.0.0.1:%d" % port, env=envs[1])
+    for game in (host, joiner):
+        frame_shown(game)  # the enemies move: the link is up
+    player1, player2 = players(host.screenshot())
+    host.keys("windowfocus", "--sync", host.window, "keydown", "d", "sleep", "0.3", "keyup", "d")
+    joiner.keys("windowfocus", "--sync", joiner.window,
+                "keydown", "Down", "sleep", "0.3", "keyup", "Down")
+
+    def settled():  # the players stand still, alike on both sides: each has the other's keys
+        seen = [players(game.screenshot()) for game in (host, joiner)]
+        time.sleep(0.2)
+        return seen[0] and seen[0] == seen[1] == players(host.screenshot())
+    poll(settled, "the two sides do not agree on the players", 5)
+    check(each_moved_by_his_key(host, player1, player2),
+          "D did not move Player 1 alone and Down Player 2 down alone")
+    host.keys("windowfocus", "--sync", host.window, "key", "p")
+    poll(lambda: shows_pause(host) and shows_pause(joiner), "no pause on both sides", 5)
+    check(host.screenshot() == joiner.screenshot(), "the two sides show different pauses")
+    joiner.keys("windowfocus", "--sync", joiner.window, "key", "Escape")
+    joiner.ends_with(0)
+    host.ends_with(0)
+    log.seek(0)
+    check("flagrun: the other player left\n" in log.read(), "the host was not told")
+    log.close()
+    ends = [open(os.path.join(home, "flagrun", "online.demo")).read().splitlines()[-1]
+            for home in homes]
+    check(ends[0] == ends[1], "the two sides recorded other ends: %r" % ends)
+    replayed = replay(os.path.join(homes[0], "flagrun", "online.demo"))[-1].decode()
+    check(ends[0] == "# final state: " + replayed, "replayed %r: %r" % (replayed, ends[0]))
+
+
 GROUPS = {  # each group's tests, in order
     "keys_and_demos": [the_installed_game_takes_keys_and_p_and_records, a_played_demo_keeps_time,
                        space_leaves_player_ones_laser_in_the_sound],
     "pace": [keeps_60_frames_a_second_read_off_the_screen_with_or_without_vsync],
     "window_geometry": [each_window_has_its_size_and_exact_blocks, full_screen_letterboxes,
                         each_path_shows_the_games_own_pixels],
+    "online": [two_windows_play_online_pause_and_leave_together],
 }
 if len(sys.argv) != 4 or sys.argv[1] not in GROUPS:
     sys.exit("Usage: e2e_test.py %s BUILD_DIR CMAKE" % "|".join(GROUPS))
