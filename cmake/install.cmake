@@ -156,6 +156,7 @@ if(FLAGRUN_DPKG_SHLIBDEPS)
   set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/cpack_shlibs.cmake)
   set(CPACK_FLAGRUN_SHLIBS_LOCAL "libSDL-1.2 0 ${FLAGRUN_SDL_PACKAGE}")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${FLAGRUN_SDL_PACKAGE}, libc6 (>= 2.34), libstdc++6 (>= 5)")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "${FLAGRUN_SDL_PACKAGE}, libc6 (>= 2.34), libstdc++6 (>= 5), libenet7, libx11-6, libxext6")
 endif()
 include(CPack)
