@@ -39,9 +39,6 @@ namespace {
 
 // How long the end of a game stays on the screen, in frames.
 constexpr int kEndFrames = 60;
-// A host that was not yet there when the joiner called makes the joiner's
-// first measure too long: no more than this is believed.
-constexpr std::int64_t kLongestFirstWayMs = 250;
 constexpr std::int64_t kStretchNs = kNanosecondsPerSecond / kFramesPerSecond / 100;
 
 struct Online {
@@ -59,7 +56,6 @@ struct Online {
     std::uint64_t bytesReceived = 0;
     std::int64_t startedMs = 0;
     std::uint32_t roundTripMs = 0; // the last known while connected
-    std::int64_t openedMs = -1;    // when the link was first serviced
     char waiting[320] = "";
     char status[96] = "";
 };
@@ -84,11 +80,9 @@ Hello LocalHello(const NetOptions& net) {
     return hello;
 }
 
-// The link is up: the game starts and sends its Hello. Half the time the
-// joiner took to connect is the first measure of the way between the two.
+// The link is up: the game starts and sends its Hello.
 void Start(Online* online, std::int64_t nowMs) {
     if (!online->started) {
-        online->game.oneWayMs = std::min(kLongestFirstWayMs, (nowMs - online->openedMs) / 2);
         StartNetGame(&online->game, online->hello, game, nowMs);
         online->started = true;
         online->startedMs = nowMs;
@@ -387,7 +381,6 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
         if (!online->started && requests.quit) {
             break;
         }
-        online->openedMs = online->openedMs < 0 ? now : online->openedMs;
         if (!ServiceLink(online.get(), now)) {
             std::fprintf(stderr, "flagrun: could not reach %s:%u\n", commandLine.net.host,
                          unsigned{commandLine.net.port});

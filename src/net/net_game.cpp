@@ -6,12 +6,14 @@
 #include "rules/rules.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 constexpr std::uint64_t kChainPrime = 1099511628211u;
 constexpr int kFingerprintFrames = 600;
 constexpr int kFirstTimings = 10;
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
 std::int32_t Slot(std::int32_t frame) {
     return frame % kRollbackWindow;
@@ -52,9 +54,10 @@ std::string OutOfSync(std::int32_t frame) {
     return "the two games went out of sync at frame " + std::to_string(frame + 1);
 }
 
-// The host starts on the joiner's Hello, which left the joiner when the
-// host's came in: the joiner waits that one way longer, so that the two
-// start together.
+// The joiner's Hello left when the host's came in, so the host's wait for
+// it was a round trip. The host starts half of one later, when its first
+// inputs, sent now, reach the joiner, who starts on them: the two start
+// together.
 void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
     if (game->phase != NetPhase::kHandshake) {
         return;
@@ -65,7 +68,8 @@ void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
         return;
     }
     game->phase = NetPhase::kPlaying;
-    game->startAtMs = game->mine.role == 1 ? nowMs + game->oneWayMs : nowMs;
+    const std::int64_t halfWay = (nowMs - game->helloSentMs) / 2;
+    game->startAtMs = game->mine.role == 0 ? nowMs + halfWay : kNever;
 }
 
 // The frame advantage. Each side measures how far its frame is ahead of
@@ -93,9 +97,13 @@ void NoteTiming(NetGame* game, const Inputs& inputs) {
     game->advantage = (mine - theirs) / 2.0;
 }
 
-void ReceiveInputs(NetGame* game, const Inputs& inputs) {
+void ReceiveInputs(NetGame* game, const Inputs& inputs, std::int64_t nowMs) {
     if (!InPlay(*game)) {
         return;
+    }
+    game->heardInputs = true;
+    if (game->startAtMs == kNever) {
+        game->startAtMs = nowMs; // the joiner, on the host's first inputs
     }
     NoteAcknowledged(&game->session, inputs.ackFrame);
     for (int i = 0; i < inputs.count; ++i) {
@@ -145,7 +153,7 @@ void Receive(NetGame* game, const Message& message, std::int64_t nowMs) {
         ReceiveHello(game, message.hello, nowMs);
         return;
     case MessageType::kInputs:
-        ReceiveInputs(game, message.inputs);
+        ReceiveInputs(game, message.inputs, nowMs);
         return;
     case MessageType::kPause:
         ReceivePause(game, message.frame);
@@ -216,10 +224,9 @@ std::uint64_t ComputeFingerprint() {
 } // namespace
 
 void StartNetGame(NetGame* game, const Hello& mine, const GameState& start, std::int64_t nowMs) {
-    const std::int64_t oneWayMs = game->oneWayMs;
     *game = NetGame{};
     game->mine = mine;
-    game->oneWayMs = oneWayMs;
+    game->helloSentMs = nowMs;
     game->lastHeardMs = nowMs;
     StartRollback(&game->session, mine.role, mine.inputDelay, start);
     Queue(game, {MessageType::kHello, mine}, true);
@@ -255,6 +262,9 @@ void UpdateNetGame(NetGame* game, std::int64_t nowMs) {
 }
 
 void QueueInputs(NetGame* game) {
+    if (game->phase != NetPhase::kOver && !game->heardInputs) {
+        Queue(game, {MessageType::kHello, game->mine}, false); // a lost one costs a frame
+    }
     if (!InPlay(*game)) {
         return;
     }
@@ -333,7 +343,7 @@ bool QuietPeer(const NetGame& game, std::int64_t nowMs) {
 }
 
 bool ShouldStretch(const NetGame& game) {
-    return game.advantage > 1.0;
+    return game.advantage >= 0.5;
 }
 
 std::int32_t SettledFrame(const NetGame& game) {

@@ -41,8 +41,9 @@ struct NetGame {
     std::string why;            // the end, in a line for the player
     std::int32_t endFrame = -1; // the game ends before this frame; -1 while it goes on
     std::int64_t lastHeardMs = 0;
-    std::int64_t oneWayMs = 0;  // the delay on the way, as the caller last measured it
-    std::int64_t startAtMs = 0; // the first frame runs no sooner
+    std::int64_t helloSentMs = 0; // when this side's Hello first left
+    std::int64_t startAtMs = 0;   // the first frame runs no sooner
+    bool heardInputs = false;     // the other side took this side's Hello
     std::int64_t leaveStartedMs = 0;
     // The hash of every confirmed state chained: a match at a frame is a
     // match at every frame before it.
@@ -79,7 +80,8 @@ void ReceivePacket(NetGame* game, const std::uint8_t* data, std::size_t size, st
 void UpdateNetGame(NetGame* game, std::int64_t nowMs);
 
 // Once a pass, after the frame: queues every local input the other side
-// has not acknowledged, with where this side is and its chained hash.
+// has not acknowledged, with where this side is and its chained hash; and
+// this side's Hello again until the other side's inputs show it arrived.
 void QueueInputs(NetGame* game);
 
 // Whether the next frame may run now.
@@ -107,8 +109,8 @@ GameState ShownState(const NetGame& game);
 // Whether nothing has come from the other side for kQuietNoticeMs.
 bool QuietPeer(const NetGame& game, std::int64_t nowMs);
 
-// Whether this frame should last a little longer, this side being more
-// than a frame ahead of the other.
+// Whether this frame should last a little longer, this side being ahead
+// of the other by half a frame or more, as far as whole frames can tell.
 bool ShouldStretch(const NetGame& game);
 
 // The last frame whose state and inputs are settled on both sides: the
