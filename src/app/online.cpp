@@ -58,6 +58,7 @@ struct Online {
     std::uint32_t roundTripMs = 0; // the last known while connected
     char waiting[320] = "";
     char status[96] = "";
+    char notice[64] = ""; // the game's last notice, as ShowNotice keeps it
 };
 
 std::int64_t NowMs() {
@@ -238,6 +239,11 @@ FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
     QueueInputs(&net);
     SendOutbox(online);
     KeepSettled(online);
+    if (!net.notice.empty()) {
+        std::snprintf(online->notice, sizeof online->notice, "%s", net.notice.c_str());
+        ShowNotice(online->notice);
+        net.notice.clear();
+    }
     return events;
 }
 

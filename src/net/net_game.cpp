@@ -147,6 +147,53 @@ void ReceiveBye(NetGame* game, std::int32_t frame) {
     End(game, NetEnd::kPeerLeft, "the other player left", end);
 }
 
+std::string Resynchronised(std::int32_t frame) {
+    return "resynchronised at frame " + std::to_string(frame + 1);
+}
+
+// The two sides' states differ after `frame`. The host's state stands: it
+// sends it, at most once in kRepairGapMs. The joiner waits for it, and
+// only when none comes in kRepairWaitMs do both stop.
+void Disagree(NetGame* game, std::int32_t frame, std::int64_t nowMs) {
+    if (game->mine.role == 0 && nowMs - game->repairSentMs >= kRepairGapMs) {
+        Message message{MessageType::kState};
+        message.snapshot.frame = frame;
+        message.snapshot.chain = game->chain[Slot(frame)];
+        StateToWords(StateAfter(game->session, frame), message.snapshot.words);
+        Queue(game, message, true);
+        game->repairSentMs = nowMs;
+        game->notice = Resynchronised(frame);
+    }
+    if (game->mine.role == 0) {
+        return;
+    }
+    game->disagreedMs = game->disagreedMs < 0 ? nowMs : game->disagreedMs;
+    if (nowMs - game->disagreedMs >= kRepairWaitMs) {
+        Queue(game, {MessageType::kDesync, {}, {}, frame}, true);
+        End(game, NetEnd::kDesync, OutOfSync(frame), game->chained + 1);
+    }
+}
+
+// The joiner takes the host's state after a frame it has run, runs the
+// frames after it again, and takes up the host's chain there.
+void ReceiveSnapshot(NetGame* game, const Snapshot& snapshot) {
+    RollbackSession& session = game->session;
+    const std::int32_t after = snapshot.frame + 1;
+    if (game->mine.role != 1 || !InPlay(*game) || snapshot.frame <= game->repaired ||
+        after >= session.frame || after <= session.frame - kRollbackWindow) {
+        return;
+    }
+    StateFromWords(snapshot.words, &session.starts[Slot(after)]);
+    session.firstWrong = session.firstWrong < 0 ? after : std::min(session.firstWrong, after);
+    Correct(game);
+    game->chain[Slot(snapshot.frame)] = snapshot.chain;
+    game->chained = snapshot.frame;
+    game->checked = snapshot.frame;
+    game->repaired = snapshot.frame;
+    game->disagreedMs = -1;
+    game->notice = Resynchronised(snapshot.frame);
+}
+
 void Receive(NetGame* game, const Message& message, std::int64_t nowMs) {
     switch (message.type) {
     case MessageType::kHello:
@@ -167,12 +214,17 @@ void Receive(NetGame* game, const Message& message, std::int64_t nowMs) {
     case MessageType::kDesync:
         EndAtConfirmed(game, NetEnd::kDesync, OutOfSync(message.frame));
         return;
+    case MessageType::kState:
+        ReceiveSnapshot(game, message.snapshot);
+        return;
+    case MessageType::kConfirmed:
+        return; // for those who watch
     }
 }
 
 // Extends the chain over the newly confirmed frames, then compares it
 // with the other side's at the last frame it chained.
-void Check(NetGame* game) {
+void Check(NetGame* game, std::int64_t nowMs) {
     const std::int32_t confirmed = ConfirmedFrame(game->session);
     for (std::int32_t f = game->chained + 1; f <= confirmed; ++f) {
         const std::uint64_t before = f == 0 ? 0 : game->chain[Slot(f - 1)];
@@ -188,8 +240,7 @@ void Check(NetGame* game) {
         game->checked = theirs;
         return;
     }
-    Queue(game, {MessageType::kDesync, {}, {}, theirs}, true);
-    End(game, NetEnd::kDesync, OutOfSync(theirs), game->chained + 1);
+    Disagree(game, theirs, nowMs);
 }
 
 void FinishLeaving(NetGame* game, std::int64_t nowMs) {
@@ -255,7 +306,7 @@ void UpdateNetGame(NetGame* game, std::int64_t nowMs) {
         return;
     }
     Correct(game);
-    Check(game);
+    Check(game, nowMs);
     if (game->phase == NetPhase::kLeaving) {
         FinishLeaving(game, nowMs);
     }

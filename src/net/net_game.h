@@ -18,6 +18,10 @@ inline constexpr std::int64_t kGiveUpMs = 10000;
 // How long a side that leaves waits for the inputs both sides need to end
 // on the same frame.
 inline constexpr std::int64_t kLeaveWaitMs = 3000;
+// A host sends its state to repair a desync at most once in this time; a
+// joiner whose state differs waits this long for it before both stop.
+inline constexpr std::int64_t kRepairGapMs = 500;
+inline constexpr std::int64_t kRepairWaitMs = 3000;
 // The frames over which the correction count of the status line is summed.
 inline constexpr int kCorrectionRing = 60;
 // The packets over which the frame advantage is measured.
@@ -48,11 +52,15 @@ struct NetGame {
     // The hash of every confirmed state chained: a match at a frame is a
     // match at every frame before it.
     std::uint64_t chain[kRollbackWindow] = {};
-    std::int32_t chained = -1;    // the last frame in the chain
-    std::int32_t checked = -1;    // the last frame found equal on both sides
-    std::int32_t theirFrame = -1; // the other side's last chained frame heard of
-    std::uint64_t theirHash = 0;  //   and its hash
-    std::int32_t peerFrame = -1;  // the senderFrame of the last Inputs received
+    std::int32_t chained = -1;                 // the last frame in the chain
+    std::int32_t checked = -1;                 // the last frame found equal on both sides
+    std::int32_t repaired = -1;                // the joiner took the host's state after this frame
+    std::int64_t repairSentMs = -kRepairGapMs; // when the host last sent its state
+    std::int64_t disagreedMs = -1;             // since when the joiner waits for it
+    std::string notice;                        // a line for the screen, taken by the caller
+    std::int32_t theirFrame = -1;              // the other side's last chained frame heard of
+    std::uint64_t theirHash = 0;               //   and its hash
+    std::int32_t peerFrame = -1;               // the senderFrame of the last Inputs received
     // How far each side's frame was ahead of the other's last one it had
     // heard of, as the last kTimingRing packets found it.
     std::int32_t lagMine[kTimingRing] = {};

@@ -101,6 +101,28 @@ bool ValidInputs(const Inputs& inputs) {
     return true;
 }
 
+bool ValidSnapshot(const Snapshot& snapshot) {
+    for (std::int32_t word : snapshot.words) {
+        if (word < -kLargestStateWord || word > kLargestStateWord) {
+            return false;
+        }
+    }
+    return snapshot.frame >= 0;
+}
+
+bool ValidConfirmed(const Confirmed& confirmed) {
+    if (confirmed.count > kMaxInputsPerPacket || confirmed.firstFrame < 0 ||
+        static_cast<std::int64_t>(confirmed.firstFrame) + confirmed.count - 1 > kLastFrame) {
+        return false;
+    }
+    for (int i = 0; i < confirmed.count; ++i) {
+        if ((confirmed.records[i] & 0xc0c0) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ValidMessage(const Message& message) {
     switch (message.type) {
     case MessageType::kHello:
@@ -113,6 +135,10 @@ bool ValidMessage(const Message& message) {
         return message.frame >= 0;
     case MessageType::kResume:
         return true;
+    case MessageType::kState:
+        return ValidSnapshot(message.snapshot);
+    case MessageType::kConfirmed:
+        return ValidConfirmed(message.confirmed);
     }
     return false;
 }
@@ -143,6 +169,22 @@ void WriteInputs(Writer& writer, const Inputs& inputs) {
     }
 }
 
+void WriteSnapshot(Writer& writer, const Snapshot& snapshot) {
+    PutInt32(writer, snapshot.frame);
+    Put(writer, snapshot.chain, 8);
+    for (std::int32_t word : snapshot.words) {
+        PutInt32(writer, word);
+    }
+}
+
+void WriteConfirmed(Writer& writer, const Confirmed& confirmed) {
+    PutInt32(writer, confirmed.firstFrame);
+    Put(writer, confirmed.count, 1);
+    for (int i = 0; i < confirmed.count; ++i) {
+        Put(writer, confirmed.records[i], 2);
+    }
+}
+
 // The fields after the type byte, of a valid message.
 void WriteFields(Writer& writer, const Message& message) {
     switch (message.type) {
@@ -158,6 +200,12 @@ void WriteFields(Writer& writer, const Message& message) {
         PutInt32(writer, message.frame);
         return;
     case MessageType::kResume:
+        return;
+    case MessageType::kState:
+        WriteSnapshot(writer, message.snapshot);
+        return;
+    case MessageType::kConfirmed:
+        WriteConfirmed(writer, message.confirmed);
         return;
     }
 }
@@ -192,6 +240,23 @@ void ReadInputs(Reader& reader, Inputs* inputs) {
     }
 }
 
+void ReadSnapshot(Reader& reader, Snapshot* snapshot) {
+    snapshot->frame = GetInt32(reader);
+    snapshot->chain = Get(reader, 8);
+    for (std::int32_t& word : snapshot->words) {
+        word = GetInt32(reader);
+    }
+}
+
+void ReadConfirmed(Reader& reader, Confirmed* confirmed) {
+    confirmed->firstFrame = GetInt32(reader);
+    confirmed->count = static_cast<std::uint8_t>(Get(reader, 1));
+    reader.ok = reader.ok && confirmed->count <= kMaxInputsPerPacket;
+    for (int i = 0; reader.ok && i < confirmed->count; ++i) {
+        confirmed->records[i] = static_cast<std::uint16_t>(Get(reader, 2));
+    }
+}
+
 // The fields after the type byte; false for a type the format does not have.
 bool ReadFields(Reader& reader, Message* out) {
     switch (out->type) {
@@ -207,6 +272,12 @@ bool ReadFields(Reader& reader, Message* out) {
         out->frame = GetInt32(reader);
         return true;
     case MessageType::kResume:
+        return true;
+    case MessageType::kState:
+        ReadSnapshot(reader, &out->snapshot);
+        return true;
+    case MessageType::kConfirmed:
+        ReadConfirmed(reader, &out->confirmed);
         return true;
     }
     return false;

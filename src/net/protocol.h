@@ -4,6 +4,7 @@
 // has exactly one encoding: decoding accepts only what encoding writes.
 #pragma once
 
+#include "net/state_hash.h"
 #include "rules/input.h"
 
 #include <cstddef>
@@ -16,10 +17,22 @@ inline constexpr std::uint16_t kDefaultPort = 47810;
 
 inline constexpr int kMaxInputsPerPacket = 64;
 inline constexpr std::size_t kMaxVersionLength = 15;
-// More than the longest message, an Inputs of 64 frames (100 bytes).
-inline constexpr std::size_t kMaxMessageBytes = 128;
+// More than the longest message, a State (291 bytes).
+inline constexpr std::size_t kMaxMessageBytes = 320;
+// The largest a field of a state sent may be, either way: far beyond what
+// a game reaches, and far from overflowing the rules' sums.
+inline constexpr std::int32_t kLargestStateWord = 1 << 30;
 
-enum class MessageType : std::uint8_t { kHello = 1, kInputs, kPause, kResume, kBye, kDesync };
+enum class MessageType : std::uint8_t {
+    kHello = 1,
+    kInputs,
+    kPause,
+    kResume,
+    kBye,
+    kDesync,
+    kState,
+    kConfirmed
+};
 
 // The first message each side sends. The game version is a NUL-terminated
 // string of 1 to 15 printable ASCII characters (0x20 to 0x7e); role is 0 for
@@ -54,16 +67,39 @@ struct Inputs {
     bool operator==(const Inputs&) const = default;
 };
 
+// A whole game state: the state after `frame`, and the sender's states
+// chained up to it (see Inputs). Each word within +-kLargestStateWord.
+struct Snapshot {
+    std::int32_t frame = 0;
+    std::uint64_t chain = 0;
+    std::int32_t words[kStateWords] = {};
+
+    bool operator==(const Snapshot&) const = default;
+};
+
+// Both players' inputs of frames firstFrame to firstFrame + count - 1, as
+// settled: Player 1's action bits in bits 0 to 5, Player 2's in 8 to 13.
+struct Confirmed {
+    std::int32_t firstFrame = 0;
+    std::uint8_t count = 0;
+    std::uint16_t records[kMaxInputsPerPacket] = {};
+
+    bool operator==(const Confirmed&) const = default;
+};
+
 // One message: `type` says which of the other fields it carries. kHello
 // carries hello, kInputs inputs; kPause (the frame the sender stops
 // before), kBye (the frame the game ends before) and kDesync (the frame
-// whose hashes differ) carry frame; kResume nothing. A decoded message has
-// every field it does not carry at its default value.
+// whose hashes differ) carry frame; kResume nothing; kState snapshot,
+// kConfirmed confirmed. A decoded message has every field it does not
+// carry at its default value.
 struct Message {
     MessageType type{}; // none by default: such a message encodes to nothing
     Hello hello = {};
     Inputs inputs = {};
     std::int32_t frame = 0;
+    Snapshot snapshot = {};
+    Confirmed confirmed = {};
 
     bool operator==(const Message&) const = default;
 };

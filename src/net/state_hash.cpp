@@ -1,4 +1,4 @@
-// A state's fields laid out one after the other, then hashed.
+// A state's fields visited one after the other: hashed, or copied out and in.
 #include "net/state_hash.h"
 
 #include <initializer_list>
@@ -8,44 +8,46 @@ namespace {
 constexpr std::uint64_t kFnvOffset = 14695981039346656037u;
 constexpr std::uint64_t kFnvPrime = 1099511628211u;
 
-// Every field of a GameState is an int32 and all are hashed: a new field
-// changes this size and stops the build here until it is hashed too.
-constexpr std::size_t kStateFields = 69;
-static_assert(sizeof(GameState) == kStateFields * 4, "hash every field of GameState");
+// Every field of a GameState is an int32 and all are visited: a new field
+// changes this size and stops the build here until it is visited too.
+static_assert(sizeof(GameState) == kStateWords * 4, "visit every field of GameState");
 
-struct FieldBytes {
-    std::uint8_t bytes[kStateFields * 4];
-    std::size_t size = 0;
-};
-
-void Add(FieldBytes& out, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        out.bytes[out.size++] = static_cast<std::uint8_t>(bits >> 8 * i);
+template <typename State, typename Visit> void VisitProjectile(State& p, Visit visit) {
+    for (auto* field : {&p.x, &p.y, &p.dx, &p.dy, &p.inFlight}) {
+        visit(*field);
     }
 }
 
-void Add(FieldBytes& out, std::initializer_list<std::int32_t> values) {
-    for (std::int32_t value : values) {
-        Add(out, value);
+template <typename Player, typename Visit> void VisitPlayer(Player& p, Visit visit) {
+    for (auto* field : {&p.x, &p.y, &p.dead, &p.corpseX, &p.corpseY, &p.carryingFlag}) {
+        visit(*field);
+    }
+    VisitProjectile(p.laser, visit);
+    VisitProjectile(p.grenade, visit);
+    for (auto* field : {&p.blastX, &p.blastY, &p.exp, &p.bounty}) {
+        visit(*field);
     }
 }
 
-void Add(FieldBytes& out, const Projectile& p) {
-    Add(out, {p.x, p.y, p.dx, p.dy, p.inFlight});
+template <typename Enemy, typename Visit> void VisitEnemy(Enemy& e, Visit visit) {
+    for (auto* field : {&e.x, &e.y, &e.dx, &e.dy}) {
+        visit(*field);
+    }
+    VisitProjectile(e.laser, visit);
+    visit(e.wreckX);
+    visit(e.wreckY);
 }
 
-void Add(FieldBytes& out, const PlayerState& p) {
-    Add(out, {p.x, p.y, p.dead, p.corpseX, p.corpseY, p.carryingFlag});
-    Add(out, p.laser);
-    Add(out, p.grenade);
-    Add(out, {p.blastX, p.blastY, p.exp, p.bounty});
-}
-
-void Add(FieldBytes& out, const EnemyState& e) {
-    Add(out, {e.x, e.y, e.dx, e.dy});
-    Add(out, e.laser);
-    Add(out, {e.wreckX, e.wreckY});
+// Calls visit on each field of the state, in the order they are declared.
+template <typename State, typename Visit> void VisitState(State& s, Visit visit) {
+    VisitPlayer(s.player1, visit);
+    VisitPlayer(s.player2, visit);
+    VisitEnemy(s.enemy1, visit);
+    VisitEnemy(s.enemy2, visit);
+    for (auto* field : {&s.redFlagX, &s.redFlagY, &s.blueFlagX, &s.blueFlagY, &s.homePatchX,
+                        &s.homePatchY, &s.restartCountdown}) {
+        visit(*field);
+    }
 }
 
 } // namespace
@@ -60,12 +62,22 @@ std::uint64_t HashBytes(const void* data, std::size_t size) {
 }
 
 std::uint64_t HashState(const GameState& state) {
-    FieldBytes out;
-    Add(out, state.player1);
-    Add(out, state.player2);
-    Add(out, state.enemy1);
-    Add(out, state.enemy2);
-    Add(out, {state.redFlagX, state.redFlagY, state.blueFlagX, state.blueFlagY, state.homePatchX,
-              state.homePatchY, state.restartCountdown});
-    return HashBytes(out.bytes, out.size);
+    std::uint8_t bytes[kStateWords * 4];
+    std::size_t size = 0;
+    VisitState(state, [&](std::int32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[size++] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8 * i);
+        }
+    });
+    return HashBytes(bytes, size);
+}
+
+void StateToWords(const GameState& state, std::int32_t words[kStateWords]) {
+    std::size_t next = 0;
+    VisitState(state, [&](std::int32_t value) { words[next++] = value; });
+}
+
+void StateFromWords(const std::int32_t words[kStateWords], GameState* state) {
+    std::size_t next = 0;
+    VisitState(*state, [&](std::int32_t& field) { field = words[next++]; });
 }

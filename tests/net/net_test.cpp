@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,10 +42,18 @@ const std::tuple<const char*, string, Message> kRows[] = {
     {"resume", "4652 04", {kResume}},
     {"bye", "4652 05 02000000", {kBye, {}, {}, 2}},
     {"desync", "4652 06 ffffff7f", {kDesync, {}, {}, kMax}},
+    {"state",
+     "4652 07 05000000 0807060504030201" + string(552, '0'),
+     {kState, {}, {}, 0, {5, 0x0102030405060708}}},
+    {"confirmed",
+     "4652 08 02000000 02 3f00 003f",
+     {kConfirmed, {}, {}, 0, {}, {2, 2, {63, 0x3f00}}}},
+    {"state word 2^30 + 1", "4652 07 00000000 0000000000000000 01000040" + string(544, '0'), {}},
+    {"confirmed bit 14", "4652 08 00000000 01 0040", {}},
     {"short", "4652 03 010203", {}},
     {"trailing byte", "4652 04 00", {}},
     {"bad magic", "4653 04", {}},
-    {"unknown type", "4652 07", {}},
+    {"unknown type", "4652 09", {}},
     {"count 65", kInputs0 + "41" + string(130, '0'), {}},
     {"count past the bytes", kInputs0 + "02 00", {}},
     {"bit 6 set", kInputs0 + "01 40", {}},
@@ -105,6 +114,12 @@ TEST(StateHash, HashesEveryFieldLittleEndianInOrder) {
         reinterpret_cast<unsigned char*>(&changed)[i] ^= 0x81;
         EXPECT_NE(HashState(changed), HashState(state)) << "byte " << i;
     }
+    std::int32_t words[kStateWords];
+    StateToWords(state, words);
+    GameState back;
+    StateFromWords(words, &back);
+    EXPECT_EQ(HashState(back), HashState(state));
+    EXPECT_EQ(std::memcmp(&back, &state, sizeof state), 0);
     if constexpr (std::endian::native == std::endian::little) {
         EXPECT_EQ(HashState(state), HashBytes(&state, sizeof state));
     }

@@ -44,8 +44,9 @@ struct Side {
     double mostAhead = 0;      // the largest frame advantage it measured, from steadyFrom
     std::int64_t quietAt = -1; // when the other side first seemed quiet
     std::int64_t endedAt = -1;
-    std::vector<double> ranAt; // when it ran each frame
-    int presentWrong = 0;      // frames whose present differed from the offline run's
+    std::vector<double> ranAt;    // when it ran each frame
+    std::int64_t repairedAt = -1; // when it took the other side's state
+    int presentWrong = 0;         // frames whose present differed from the offline run's
 };
 
 struct Game {
@@ -167,6 +168,7 @@ void Tick(Game* g, Side* side, Side* other) {
     }
     side->quietAt = side->quietAt < 0 && QuietPeer(net, ms) ? ms : side->quietAt;
     side->endedAt = side->endedAt < 0 && net.phase == NetPhase::kOver ? ms : side->endedAt;
+    side->repairedAt = side->repairedAt < 0 && net.repaired >= 0 ? ms : side->repairedAt;
 }
 
 Hello HelloOf(int role) {
@@ -291,18 +293,22 @@ TEST(Online, TheSideAheadSlowsUntilWithinAFrame) {
     EXPECT_EQ(g->sides[0].stalls + g->sides[1].stalls, 0);
 }
 
-// The other side idle, so that no correction puts the bit back.
-TEST(Online, AFlippedBitStopsBothSidesNamingItsFrame) {
+// The other side idle, so that no correction puts the bit back. The host
+// finds the difference a round trip after the flip and sends its state,
+// which the joiner takes a round trip later; then they play on in sync.
+TEST(Online, AFlippedBitIsRepairedFromTheHostsState) {
     auto g = std::make_unique<Game>();
     g->link = {50, 0, 0, 0, 0};
     g->flipAt = 300;
     g->sides[0].idle = true;
     Play(g.get(), 4);
+    ExpectSameEnd(g.get(), "");
+    const double flipped = g->sides[1].ranAt.at(300);
+    EXPECT_LE(g->sides[0].net.repairSentMs, flipped + 100 + 2 * kFrameMs);
+    EXPECT_LE(g->sides[1].repairedAt, g->sides[0].net.repairSentMs + 100 + 2 * kFrameMs);
+    EXPECT_EQ(g->sides[1].net.repaired, 299);
     for (const Side& side : g->sides) {
-        EXPECT_EQ(side.net.end, NetEnd::kDesync);
-        EXPECT_EQ(side.net.why, "the two games went out of sync at frame 300");
-        const double flipped = g->sides[1].ranAt.at(300);
-        EXPECT_LE(side.endedAt, flipped + 100 + 3 * kFrameMs); // a round trip and a few frames
+        EXPECT_EQ(side.net.notice, "resynchronised at frame 300");
     }
 }
 
