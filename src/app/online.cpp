@@ -37,6 +37,8 @@
 
 namespace {
 
+// How long a joiner tries to reach the host.
+constexpr std::int64_t kReachMs = 10000;
 // How long the end of a game stays on the screen, in frames.
 constexpr int kEndFrames = 60;
 constexpr std::int64_t kStretchNs = kNanosecondsPerSecond / kFramesPerSecond / 100;
@@ -52,6 +54,8 @@ struct Online {
     PausedScreen pauseScreen;
     bool recording = false;
     std::vector<std::uint32_t> settled; // every settled frame's keys, as a mask
+    bool joining = false;
+    std::int64_t openedMs = 0; // when the link was opened
     std::uint64_t bytesSent = 0;
     std::uint64_t bytesReceived = 0;
     std::int64_t startedMs = 0;
@@ -204,7 +208,7 @@ void HandleRequests(Online* online, const EventRequests& requests, std::int64_t 
     }
 }
 
-// False when joining failed: the host could not be reached.
+// False when joining failed: the host could not be reached in kReachMs.
 bool ServiceLink(Online* online, std::int64_t nowMs) {
     const Link link = ServiceTransport(&online->transport, Deliver, online);
     if (link == Link::kConnected) {
@@ -214,7 +218,8 @@ bool ServiceLink(Online* online, std::int64_t nowMs) {
     if (online->started && link == Link::kGone) {
         LoseNetGame(&online->game);
     }
-    return online->started || link != Link::kGone;
+    const bool late = online->joining && nowMs - online->openedMs >= kReachMs;
+    return online->started || (link != Link::kGone && !late);
 }
 
 // The keys of frames settled on both sides, kept for the recording.
@@ -373,12 +378,14 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
         return 1;
     }
     online->hello = LocalHello(commandLine.net);
+    online->joining = commandLine.net.mode == NetMode::kJoin;
     online->recording = PrepareRecording(demo);
     StartUp(commandLine.window, commandLine.sound);
     if (demo->mode != DemoMode::kPlay) {
         OpenGamepads();
     }
     FramePacer pacer = StartPacing(MonotonicNow());
+    online->openedMs = NowMs();
     int status = 0;
     while (true) {
         const std::int64_t now = NowMs();

@@ -299,7 +299,7 @@ void UpdateNetGame(NetGame* game, std::int64_t nowMs) {
     game->passes += 1;
     game->corrections[game->passes % kCorrectionRing] = 0;
     if (nowMs - game->lastHeardMs >= kGiveUpMs) {
-        EndAtConfirmed(game, NetEnd::kSilent, "no word from the other player for 10 seconds");
+        EndAtConfirmed(game, NetEnd::kSilent, "no word from the other player for 30 seconds");
         return;
     }
     if (!InPlay(*game)) {

@@ -14,7 +14,7 @@
 inline constexpr std::uint16_t kProtocolVersion = 1;
 // Silence from the other side: a notice after this long, the end after this.
 inline constexpr std::int64_t kQuietNoticeMs = 1000;
-inline constexpr std::int64_t kGiveUpMs = 10000;
+inline constexpr std::int64_t kGiveUpMs = 30000; // an outage of 20 s is lived through
 // How long a side that leaves waits for the inputs both sides need to end
 // on the same frame.
 inline constexpr std::int64_t kLeaveWaitMs = 3000;

@@ -12,12 +12,12 @@ constexpr std::uint8_t kReliableChannel = 1;
 // ENet's defaults let one peer make us buffer 32 MiB; our packets are tiny.
 constexpr std::size_t kMaxEnetPacketBytes = 4 * 1024;
 constexpr std::size_t kMaxWaitingBytes = 8 * 1024;
-// The peer is gone once a reliable packet waits 15 s for its acknowledgement,
-// or 12 s once its resend delay has grown to 32 round trips: after the game's
-// own 10 s of silence, which ends it with its own message.
+// The peer is gone once a reliable packet waits 40 s for its acknowledgement,
+// or 32 s once its resend delay has grown to 32 round trips: after the game's
+// own 30 s of silence, which ends it with its own message.
 constexpr std::uint32_t kTimeoutLimit = 32;
-constexpr std::uint32_t kTimeoutMinimumMs = 12000;
-constexpr std::uint32_t kTimeoutMaximumMs = 15000;
+constexpr std::uint32_t kTimeoutMinimumMs = 32000;
+constexpr std::uint32_t kTimeoutMaximumMs = 40000;
 constexpr int kMaxEventsPerService = 256;
 constexpr int kCloseWaitMs = 500;
 
