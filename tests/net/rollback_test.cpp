@@ -363,3 +363,15 @@ TEST(Online, SilenceShowsAfterASecondAndEndsAfterTen) {
     EXPECT_NEAR(host.endedAt, lastHeard + kGiveUpMs, 2 * kFrameMs);
     EXPECT_GE(host.net.endFrame, 290);
 }
+
+// Twenty seconds with nothing through, a second into the game: both wait,
+// say so, and play on to the same end.
+TEST(Online, ANetworkDownFor20SecondsIsWaitedOut) {
+    auto g = std::make_unique<Game>();
+    g->link = {30, 10, 0.05, 0, 20000};
+    g->leaveAt = 1800;
+    Play(g.get(), 8);
+    ExpectSameEnd(g.get(), "");
+    EXPECT_NEAR(g->sides[0].quietAt, 1000 + 30 + kQuietNoticeMs, 50); // its last word, and a second
+    EXPECT_NEAR(g->sides[1].quietAt, 1000 + 30 + kQuietNoticeMs, 50);
+}
