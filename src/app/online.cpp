@@ -96,8 +96,11 @@ void Start(Online* online, std::int64_t nowMs) {
 
 // Only the peer's packets come here, so the link is up: the first may come
 // in the same service as the connection.
-void Deliver(void* context, const std::uint8_t* data, std::size_t size) {
+void Deliver(void* context, int from, const std::uint8_t* data, std::size_t size) {
     auto* online = static_cast<Online*>(context);
+    if (from != kPlayerPeer) {
+        return;
+    }
     Start(online, NowMs());
     online->bytesReceived += size;
     ReceivePacket(&online->game, data, size, NowMs());
@@ -108,7 +111,7 @@ void SendOutbox(Online* online) {
         std::uint8_t bytes[kMaxMessageBytes];
         const std::size_t size = EncodeMessage(out.message, bytes, sizeof bytes);
         const Delivery delivery = out.reliable ? Delivery::kReliable : Delivery::kUnsequenced;
-        if (size > 0 && SendBytes(&online->transport, bytes, size, delivery)) {
+        if (size > 0 && SendBytes(&online->transport, kPlayerPeer, bytes, size, delivery)) {
             online->bytesSent += size;
         }
     }

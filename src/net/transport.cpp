@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
-constexpr std::size_t kPeerSlots = 1;
 constexpr std::size_t kChannels = 2;
 constexpr std::uint8_t kUnsequencedChannel = 0;
 constexpr std::uint8_t kReliableChannel = 1;
@@ -43,9 +43,9 @@ void SetError(std::string* error, const std::string& text) {
     }
 }
 
-bool CreateHost(Transport* t, const ENetAddress* bindTo, std::string* error) {
+bool CreateHost(Transport* t, const ENetAddress* bindTo, std::size_t peers, std::string* error) {
     CloseTransport(t);
-    t->host = enet_host_create(bindTo, kPeerSlots, kChannels, 0, 0);
+    t->host = enet_host_create(bindTo, peers, kChannels, 0, 0);
     if (t->host == nullptr) {
         SetError(error, "could not open a UDP socket");
         return false;
@@ -57,47 +57,84 @@ bool CreateHost(Transport* t, const ENetAddress* bindTo, std::string* error) {
     return true;
 }
 
-bool SameAddress(const ENetAddress& a, const ENetAddress& b) {
-    return a.host == b.host && a.port == b.port;
-}
-
 void ConfigurePeer(ENetPeer* peer) {
     enet_peer_timeout(peer, kTimeoutLimit, kTimeoutMinimumMs, kTimeoutMaximumMs);
 }
 
 // No deceleration: ENet's throttle would otherwise drop unsequenced packets
 // whenever the round trip grows, and losing inputs hurts more than sending them.
-void AcceptPeer(Transport* t, ENetPeer* peer) {
+void AcceptPeer(Transport* t, int number, ENetPeer* peer) {
     ConfigurePeer(peer);
     enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL,
                                  ENET_PEER_PACKET_THROTTLE_ACCELERATION, 0);
     peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
-    t->peer = peer;
-    t->address = peer->address;
-    t->link = Link::kConnected;
-}
-
-void HandleConnect(Transport* t, ENetPeer* peer) {
-    const bool expected = t->link == Link::kWaiting && (t->peer == nullptr || t->peer == peer);
-    if (expected) {
-        AcceptPeer(t, peer);
-    } else {
-        enet_peer_disconnect_now(peer, 0);
+    t->peers[number] = peer;
+    t->arrived |= 1u << number;
+    if (number == kPlayerPeer) {
+        t->link = Link::kConnected;
     }
 }
 
-void HandleDisconnect(Transport* t, ENetPeer* peer) {
-    if (peer == t->peer) {
-        t->peer = nullptr;
+// The number a peer has, or -1.
+int NumberOf(const Transport& t, const ENetPeer* peer) {
+    for (int number = 0; number < kPeerCount; ++number) {
+        if (t.peers[number] == peer) {
+            return number;
+        }
+    }
+    return -1;
+}
+
+// The number a new connection gets on a host: the player's while there is
+// none, else the newcomer's; a free watcher's for a watcher; else -1.
+int NumberFor(const Transport& t, std::uint32_t wish) {
+    if (wish == static_cast<std::uint32_t>(Wish::kPlay)) {
+        if (t.link == Link::kWaiting) {
+            return kPlayerPeer;
+        }
+        return t.peers[kNewcomerPeer] == nullptr ? kNewcomerPeer : -1;
+    }
+    for (int number = kFirstWatcherPeer;
+         wish == static_cast<std::uint32_t>(Wish::kWatch) && number < kPeerCount; ++number) {
+        if (t.peers[number] == nullptr) {
+            return number;
+        }
+    }
+    return -1;
+}
+
+// A joiner's one connection is the one it made; a host numbers each.
+void HandleConnect(Transport* t, const ENetEvent& event) {
+    const bool mine = t->peers[kPlayerPeer] == event.peer && t->link == Link::kWaiting;
+    const int number = mine ? kPlayerPeer : t->hosting ? NumberFor(*t, event.data) : -1;
+    if (number < 0) {
+        enet_peer_disconnect_now(event.peer, 0);
+        return;
+    }
+    AcceptPeer(t, number, event.peer);
+}
+
+void Forget(Transport* t, int number) {
+    t->peers[number] = nullptr;
+    t->left |= 1u << number;
+    t->arrived &= ~(1u << number);
+    if (number == kPlayerPeer) {
         t->link = Link::kGone;
     }
 }
 
+void HandleDisconnect(Transport* t, ENetPeer* peer) {
+    const int number = NumberOf(*t, peer);
+    if (number >= 0) {
+        Forget(t, number);
+    }
+}
+
 void HandleReceive(Transport* t, const ENetEvent& event, DeliverFn deliver, void* context) {
-    const bool fromPeer = t->link == Link::kConnected && event.peer == t->peer &&
-                          SameAddress(event.peer->address, t->address);
-    if (fromPeer && deliver != nullptr) {
-        deliver(context, event.packet->data, event.packet->dataLength);
+    const int from = NumberOf(*t, event.peer);
+    const bool known = from >= 0 && (from != kPlayerPeer || t->link == Link::kConnected);
+    if (known && deliver != nullptr) {
+        deliver(context, from, event.packet->data, event.packet->dataLength);
     }
     enet_packet_destroy(event.packet);
 }
@@ -105,7 +142,7 @@ void HandleReceive(Transport* t, const ENetEvent& event, DeliverFn deliver, void
 void HandleEvent(Transport* t, const ENetEvent& event, DeliverFn deliver, void* context) {
     switch (event.type) {
     case ENET_EVENT_TYPE_CONNECT:
-        HandleConnect(t, event.peer);
+        HandleConnect(t, event);
         break;
     case ENET_EVENT_TYPE_DISCONNECT:
         HandleDisconnect(t, event.peer);
@@ -118,12 +155,20 @@ void HandleEvent(Transport* t, const ENetEvent& event, DeliverFn deliver, void* 
     }
 }
 
-void WaitForGoodbye(Transport* t) {
+bool AnyConnected(const Transport& t) {
+    for (const ENetPeer* peer : t.peers) {
+        if (peer != nullptr && peer->state != ENET_PEER_STATE_DISCONNECTED) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void WaitForGoodbyes(Transport* t) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
     ENetEvent event;
-    while (t->peer->state != ENET_PEER_STATE_DISCONNECTED &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (AnyConnected(*t) && std::chrono::steady_clock::now() < deadline) {
         const int result = enet_host_service(t->host, &event, 1);
         if (result < 0) {
             return;
@@ -147,14 +192,15 @@ bool OpenHost(Transport* t, std::uint16_t port, std::string* error, const char* 
         SetError(error, std::string("not an IPv4 address: ") + bindAddress);
         return false;
     }
-    if (!CreateHost(t, &address, error)) {
+    if (!CreateHost(t, &address, kPeerCount, error)) {
         SetError(error, "could not listen on UDP port " + std::to_string(port));
         return false;
     }
+    t->hosting = true;
     return true;
 }
 
-bool OpenJoin(Transport* t, const char* host, std::uint16_t port, std::string* error) {
+bool OpenJoin(Transport* t, const char* host, std::uint16_t port, std::string* error, Wish wish) {
     if (!EnetReady(error)) {
         return false;
     }
@@ -164,17 +210,18 @@ bool OpenJoin(Transport* t, const char* host, std::uint16_t port, std::string* e
         SetError(error, std::string("unknown host: ") + (host != nullptr ? host : "(none)"));
         return false;
     }
-    if (!CreateHost(t, nullptr, error)) {
+    if (!CreateHost(t, nullptr, 1, error)) {
         return false;
     }
-    t->peer = enet_host_connect(t->host, &address, kChannels, 0);
-    if (t->peer == nullptr) {
+    ENetPeer* peer =
+        enet_host_connect(t->host, &address, kChannels, static_cast<std::uint32_t>(wish));
+    if (peer == nullptr) {
         SetError(error, "could not start connecting");
         CloseTransport(t);
         return false;
     }
-    ConfigurePeer(t->peer);
-    t->address = address;
+    ConfigurePeer(peer);
+    t->peers[kPlayerPeer] = peer;
     return true;
 }
 
@@ -192,8 +239,11 @@ Link ServiceTransport(Transport* t, DeliverFn deliver, void* context) {
     return t->link;
 }
 
-bool SendBytes(Transport* t, const std::uint8_t* data, std::size_t size, Delivery delivery) {
-    if (t->link != Link::kConnected || t->peer == nullptr || size > kMaxPacketBytes) {
+bool SendBytes(Transport* t, int to, const std::uint8_t* data, std::size_t size,
+               Delivery delivery) {
+    const bool up = to >= 0 && to < kPeerCount && t->peers[to] != nullptr &&
+                    (to != kPlayerPeer || t->link == Link::kConnected);
+    if (!up || size > kMaxPacketBytes) {
         return false;
     }
     const bool reliable = delivery == Delivery::kReliable;
@@ -203,7 +253,7 @@ bool SendBytes(Transport* t, const std::uint8_t* data, std::size_t size, Deliver
         return false;
     }
     const std::uint8_t channel = reliable ? kReliableChannel : kUnsequencedChannel;
-    if (enet_peer_send(t->peer, channel, packet) != 0) {
+    if (enet_peer_send(t->peers[to], channel, packet) != 0) {
         enet_packet_destroy(packet);
         return false;
     }
@@ -211,11 +261,29 @@ bool SendBytes(Transport* t, const std::uint8_t* data, std::size_t size, Deliver
     return true;
 }
 
+void DropPeer(Transport* t, int peer) {
+    if (peer >= 0 && peer < kPeerCount && t->peers[peer] != nullptr) {
+        enet_peer_disconnect_now(t->peers[peer], 0);
+        Forget(t, peer);
+    }
+}
+
+void TakeNewcomer(Transport* t) {
+    if (t->peers[kNewcomerPeer] == nullptr) {
+        return;
+    }
+    if (t->peers[kPlayerPeer] != nullptr) {
+        enet_peer_reset(t->peers[kPlayerPeer]);
+    }
+    t->peers[kPlayerPeer] = std::exchange(t->peers[kNewcomerPeer], nullptr);
+    t->link = Link::kConnected;
+}
+
 std::uint32_t RoundTripMs(const Transport& t) {
-    if (t.link != Link::kConnected || t.peer == nullptr) {
+    if (t.link != Link::kConnected || t.peers[kPlayerPeer] == nullptr) {
         return 0;
     }
-    return t.peer->roundTripTime;
+    return t.peers[kPlayerPeer]->roundTripTime;
 }
 
 void CloseTransport(Transport* t) {
@@ -223,12 +291,18 @@ void CloseTransport(Transport* t) {
         *t = Transport{};
         return;
     }
-    if (t->peer != nullptr) {
-        // Later: once the reliable packets queued are acknowledged, so that
-        // a goodbye in them is not dropped with the connection.
-        enet_peer_disconnect_later(t->peer, 0);
-        WaitForGoodbye(t);
-        enet_peer_reset(t->peer);
+    // Later: once the reliable packets queued are acknowledged, so that a
+    // goodbye in them is not dropped with the connection.
+    for (ENetPeer* peer : t->peers) {
+        if (peer != nullptr) {
+            enet_peer_disconnect_later(peer, 0);
+        }
+    }
+    WaitForGoodbyes(t);
+    for (ENetPeer* peer : t->peers) {
+        if (peer != nullptr) {
+            enet_peer_reset(peer);
+        }
     }
     enet_host_destroy(t->host);
     *t = Transport{};

@@ -1,7 +1,9 @@
-// The datagram link between the two games of an online match, over ENet.
-// It carries bytes and knows nothing of the messages in them: one host
-// waits for exactly one joiner, then each side sends and receives packets
-// until one of them leaves or the link times out.
+// The datagram links of an online match, over ENet. It carries bytes and
+// knows nothing of the messages in them. A host waits for one player to
+// join, and takes besides one newcomer who says he is that player coming
+// back, and up to kMaxWatchers who only watch; a joiner or a watcher has
+// one link, to the host. Each side sends and receives packets until the
+// other leaves or the link times out.
 #pragma once
 
 #include "net/protocol.h"
@@ -14,6 +16,17 @@
 
 // The largest packet SendBytes takes; small enough never to be fragmented.
 inline constexpr std::size_t kMaxPacketBytes = 1024;
+inline constexpr int kMaxWatchers = 8;
+
+// A host's peers by number: the player, a newcomer who wants to play, and
+// the watchers. A joiner's or a watcher's one peer, the host, is kPlayerPeer.
+inline constexpr int kPlayerPeer = 0;
+inline constexpr int kNewcomerPeer = 1;
+inline constexpr int kFirstWatcherPeer = 2;
+inline constexpr int kPeerCount = kFirstWatcherPeer + kMaxWatchers;
+
+// What a connection asks the host for.
+enum class Wish : std::uint32_t { kPlay = 1, kWatch = 2 };
 
 // Inputs go unsequenced on channel 0, where a late or lost packet costs
 // nothing; the handshake, pauses and leaving go reliable on channel 1.
@@ -22,35 +35,45 @@ enum class Delivery { kUnsequenced, kReliable };
 // kGone is final: the peer left, timed out, refused, or never answered.
 enum class Link { kWaiting, kConnected, kGone };
 
-// One end of the link. Zero-initialized means closed.
+// One end of the links. Zero-initialized means closed.
 struct Transport {
     ENetHost* host = nullptr;
-    ENetPeer* peer = nullptr; // the one peer we talk to, once known
-    ENetAddress address{};    // that peer's address
-    Link link = Link::kGone;
+    ENetPeer* peers[kPeerCount] = {}; // by number, once connected
+    Link link = Link::kGone;          // the player's link
+    bool hosting = false;
+    std::uint32_t arrived = 0; // a bit by number: connected since last taken
+    std::uint32_t left = 0;    //   and gone
 };
 
-// Listens on port of every interface, or of bindAddress when given, with a
-// single peer slot. On failure leaves t closed and says why in *error.
+// Listens on port of every interface, or of bindAddress when given. On
+// failure leaves t closed and says why in *error.
 bool OpenHost(Transport* t, std::uint16_t port, std::string* error,
               const char* bindAddress = nullptr);
 // Starts connecting to host:port (a name or a dotted IPv4 address).
-bool OpenJoin(Transport* t, const char* host, std::uint16_t port, std::string* error);
+bool OpenJoin(Transport* t, const char* host, std::uint16_t port, std::string* error,
+              Wish wish = Wish::kPlay);
 
-// Services the link without blocking: sends what is queued, accepts or
-// refuses connections, and hands each packet from the peer to deliver.
-// Packets from anyone else are dropped. Returns the link's state.
-using DeliverFn = void (*)(void* context, const std::uint8_t* data, std::size_t size);
+// Services the links without blocking: sends what is queued, accepts or
+// refuses connections, and hands each packet from a peer to deliver with
+// its number. Packets from anyone else are dropped. Returns the player's
+// link.
+using DeliverFn = void (*)(void* context, int from, const std::uint8_t* data, std::size_t size);
 Link ServiceTransport(Transport* t, DeliverFn deliver, void* context);
 
-// Queues data to the peer and sends it at once. False when not connected,
-// when size is over kMaxPacketBytes, or when ENet refuses it.
-bool SendBytes(Transport* t, const std::uint8_t* data, std::size_t size, Delivery delivery);
+// Queues data to a peer and sends it at once. False when that peer is not
+// connected, when size is over kMaxPacketBytes, or when ENet refuses it.
+bool SendBytes(Transport* t, int to, const std::uint8_t* data, std::size_t size, Delivery delivery);
 
-// ENet's smoothed round trip time to the peer, 0 when not connected.
+// Ends a peer's link at once, without a goodbye.
+void DropPeer(Transport* t, int peer);
+
+// The newcomer becomes the player; the old player's link is dropped.
+void TakeNewcomer(Transport* t);
+
+// ENet's smoothed round trip time to the player, 0 when not connected.
 std::uint32_t RoundTripMs(const Transport& t);
 
-// Says goodbye to the peer once what is queued for it has arrived (waiting
-// at most 500 ms in all), then
-// frees everything. Safe on a closed transport and to call twice.
+// Says goodbye to every peer once what is queued for it has arrived
+// (waiting at most 500 ms in all), then frees everything. Safe on a closed
+// transport and to call twice.
 void CloseTransport(Transport* t);

@@ -13,9 +13,9 @@
 #include <thread>
 
 // Counts, in context's int[2], the unsequenced and the reliable packets.
-static void Count(void* context, const std::uint8_t* data, std::size_t size) {
+static void Count(void* context, int from, const std::uint8_t* data, std::size_t size) {
     int* counts = static_cast<int*>(context);
-    counts[0] += size == 2 && data[0] == 'u';
+    counts[0] += from == kPlayerPeer && size == 2 && data[0] == 'u';
     counts[1] += size == kMaxPacketBytes && data[0] == 'r';
 }
 
@@ -61,11 +61,12 @@ TEST(Transport, CarriesPacketsBothWaysUntilOneSideLeaves) {
     static const std::uint8_t big[kMaxPacketBytes + 1] = {'r'};
     for (std::uint8_t i = 0; i < 200; ++i) {
         const std::uint8_t packet[] = {'u', i};
-        EXPECT_TRUE(SendBytes(&t[i % 2], packet, sizeof packet, Delivery::kUnsequenced));
+        EXPECT_TRUE(
+            SendBytes(&t[i % 2], kPlayerPeer, packet, sizeof packet, Delivery::kUnsequenced));
     }
     for (int end = 0; end < 2; ++end) {
-        EXPECT_FALSE(SendBytes(&t[end], big, sizeof big, Delivery::kReliable));
-        EXPECT_TRUE(SendBytes(&t[end], big, kMaxPacketBytes, Delivery::kReliable));
+        EXPECT_FALSE(SendBytes(&t[end], kPlayerPeer, big, sizeof big, Delivery::kReliable));
+        EXPECT_TRUE(SendBytes(&t[end], kPlayerPeer, big, kMaxPacketBytes, Delivery::kReliable));
     }
     ServiceUntil(t, counts, 3000,
                  [&] { return counts[0][0] + counts[1][0] + counts[0][1] + counts[1][1] == 202; });
@@ -75,7 +76,7 @@ TEST(Transport, CarriesPacketsBothWaysUntilOneSideLeaves) {
     }
     CloseTransport(&t[1]);
     EXPECT_TRUE(ServiceUntil(t, counts, 3000, [&] { return t[0].link == Link::kGone; }));
-    EXPECT_FALSE(SendBytes(&t[0], big, 1, Delivery::kUnsequenced));
+    EXPECT_FALSE(SendBytes(&t[0], kPlayerPeer, big, 1, Delivery::kUnsequenced));
     CloseTransport(&t[0]);
     CloseTransport(&t[0]);
 }
