@@ -2,6 +2,7 @@
 // here, once, for --help and for every refusal.
 #include "app/command_line.h"
 
+#include "app/rejoin.h"
 #include "net/rollback.h"
 
 #include <cstring>
@@ -13,7 +14,8 @@
 static constexpr const char* kUsage =
     "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
     "               [--volume N] [--mute] [--no-sound]\n"
-    "               [--host [PORT] | --join HOST[:PORT]] [--input-delay N]\n"
+    "               [--host [PORT] | --join HOST[:PORT] [--rejoin TOKEN]]\n"
+    "               [--input-delay N]\n"
     "       flagrun --help | --version\n"
     "\n"
     "A two-player cooperative arena game for one keyboard.\n"
@@ -31,6 +33,9 @@ static constexpr const char* kUsage =
     "                port PORT (default: 47810), which a firewall must let in\n"
     "  --join HOST[:PORT]\n"
     "                play online as Player 2 with the player hosting on HOST\n"
+    "  --rejoin TOKEN  with --join, come back to a game this side left by a\n"
+    "                crash, with the token of its first handshake (by default the\n"
+    "                one kept in $XDG_RUNTIME_DIR/flagrun/ for that host and port)\n"
     "  --input-delay N  online, make each key act N frames after it is read, N\n"
     "                from 0 to 4 (default: 0, at once)\n"
     "  --help        print this help and exit\n"
@@ -135,6 +140,12 @@ static bool ParseNumberOption(int argc, const char* const* argv, int* i, Command
             *line = Refuse(*line, "--input-delay takes a whole number from 0 to 4, not", value);
         } else {
             line->net.inputDelay = delay;
+        }
+        return true;
+    }
+    if (const char* value = OptionValue(argc, argv, i, "--rejoin", &missing)) {
+        if (!ParseToken(value, &line->net.rejoinToken) || line->net.rejoinToken == 0) {
+            *line = Refuse(*line, "--rejoin takes the 16 hex digits of a token, not", value);
         }
         return true;
     }

@@ -1,6 +1,6 @@
 // The game's command line: --help, --version, --scale N, --fullscreen,
 // --record FILE, --play FILE, --volume N, --mute, --no-sound, --host [PORT],
-// --join HOST[:PORT] and --input-delay N.
+// --join HOST[:PORT], --input-delay N and --rejoin TOKEN.
 #pragma once
 
 #include "app/window.h"
@@ -21,6 +21,7 @@ struct NetOptions {
     char host[256] = ""; // the host to join, a name or a dotted IPv4 address
     std::uint16_t port = kDefaultPort;
     int inputDelay = 0;
+    std::uint64_t rejoinToken = 0; // --rejoin TOKEN; 0: none given
 };
 
 // What the command line asks for. On kRefuse, error holds one line that

@@ -7,6 +7,7 @@
 #include "app/frame.h"
 #include "app/pacing.h"
 #include "app/present.h"
+#include "app/rejoin.h"
 #include "app/startup.h"
 #include "input/bindings.h"
 #include "input/gamepads.h"
@@ -55,6 +56,8 @@ struct Online {
     bool recording = false;
     std::vector<std::uint32_t> settled; // every settled frame's keys, as a mask
     bool joining = false;
+    std::string rejoinPath; // a joiner's token file
+    bool tokenKept = false;
     std::int64_t openedMs = 0; // when the link was opened
     std::uint64_t bytesSent = 0;
     std::uint64_t bytesReceived = 0;
@@ -74,12 +77,16 @@ std::uint64_t RandomToken() {
     return static_cast<std::uint64_t>(random()) << 32 | random();
 }
 
-Hello LocalHello(const NetOptions& net) {
+// A joiner coming back proves it with the token of his first handshake.
+Hello LocalHello(const NetOptions& net, const std::string& rejoinPath) {
     Hello hello;
     hello.protocol = kProtocolVersion;
     std::snprintf(hello.gameVersion, sizeof hello.gameVersion, "%s", FLAGRUN_VERSION);
     hello.rulesHash = RulesFingerprint();
-    hello.token = RandomToken();
+    hello.token = net.rejoinToken;
+    if (hello.token == 0 && !ReadRejoinToken(rejoinPath, &hello.token)) {
+        hello.token = RandomToken();
+    }
     hello.role = net.mode == NetMode::kHost ? 0 : 1;
     hello.inputDelay = static_cast<std::uint8_t>(net.inputDelay);
     return hello;
@@ -98,6 +105,13 @@ void Start(Online* online, std::int64_t nowMs) {
 // in the same service as the connection.
 void Deliver(void* context, int from, const std::uint8_t* data, std::size_t size) {
     auto* online = static_cast<Online*>(context);
+    if (from == kNewcomerPeer && online->started) {
+        if (TakeRejoin(&online->game, data, size, NowMs())) {
+            TakeNewcomer(&online->transport);
+        } else {
+            DropPeer(&online->transport, kNewcomerPeer);
+        }
+    }
     if (from != kPlayerPeer) {
         return;
     }
@@ -225,8 +239,13 @@ bool ServiceLink(Online* online, std::int64_t nowMs) {
     return online->started || (link != Link::kGone && !late);
 }
 
-// The keys of frames settled on both sides, kept for the recording.
+// The keys of frames settled on both sides, kept for the recording; a
+// joiner who came back has not all of them.
 void KeepSettled(Online* online) {
+    if (online->game.firstFrame > 0) {
+        online->recording = false;
+        return;
+    }
     const std::int32_t last = SettledFrame(online->game);
     for (auto f = static_cast<std::int32_t>(online->settled.size()); f <= last; ++f) {
         online->settled.push_back(MaskFromInput(SettledInput(online->game, f)));
@@ -247,6 +266,10 @@ FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
     QueueInputs(&net);
     SendOutbox(online);
     KeepSettled(online);
+    if (online->joining && !online->tokenKept && net.phase == NetPhase::kPlaying) {
+        KeepRejoinToken(online->rejoinPath, online->hello.token);
+        online->tokenKept = true;
+    }
     if (!net.notice.empty()) {
         std::snprintf(online->notice, sizeof online->notice, "%s", net.notice.c_str());
         ShowNotice(online->notice);
@@ -353,6 +376,9 @@ void PrintSummary(const Online& online, std::int64_t nowMs) {
 int ShowEnd(Online* online, const DemoSession& demo) {
     const NetGame& net = online->game;
     const bool normal = net.end == NetEnd::kLeft || net.end == NetEnd::kPeerLeft;
+    if (normal) {
+        ForgetRejoinToken(online->rejoinPath);
+    }
     if (net.end == NetEnd::kLeft) {
         return 0;
     }
@@ -380,8 +406,11 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
         std::fprintf(stderr, "flagrun: %s\n", error.c_str());
         return 1;
     }
-    online->hello = LocalHello(commandLine.net);
     online->joining = commandLine.net.mode == NetMode::kJoin;
+    if (online->joining) {
+        online->rejoinPath = RejoinPath(commandLine.net.host, commandLine.net.port);
+    }
+    online->hello = LocalHello(commandLine.net, online->rejoinPath);
     online->recording = PrepareRecording(demo);
     StartUp(commandLine.window, commandLine.sound);
     if (demo->mode != DemoMode::kPlay) {

@@ -68,6 +68,7 @@ void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
         return;
     }
     game->phase = NetPhase::kPlaying;
+    game->theirToken = theirs.token;
     const std::int64_t halfWay = (nowMs - game->helloSentMs) / 2;
     game->startAtMs = game->mine.role == 0 ? nowMs + halfWay : kNever;
 }
@@ -174,11 +175,29 @@ void Disagree(NetGame* game, std::int32_t frame, std::int64_t nowMs) {
     }
 }
 
+// A joiner coming back, before his first frame, starts from the host's
+// state and chain.
+void StartFromSnapshot(NetGame* game, const Snapshot& snapshot) {
+    GameState state;
+    StateFromWords(snapshot.words, &state);
+    const std::int32_t first = snapshot.frame + 1;
+    StartRollbackAt(&game->session, 1, game->mine.inputDelay, state, first);
+    game->firstFrame = first;
+    game->chain[Slot(snapshot.frame)] = snapshot.chain;
+    game->chained = snapshot.frame;
+    game->checked = snapshot.frame;
+    game->repaired = snapshot.frame;
+}
+
 // The joiner takes the host's state after a frame it has run, runs the
 // frames after it again, and takes up the host's chain there.
 void ReceiveSnapshot(NetGame* game, const Snapshot& snapshot) {
     RollbackSession& session = game->session;
     const std::int32_t after = snapshot.frame + 1;
+    if (game->mine.role == 1 && InPlay(*game) && session.frame == 0 && game->chained < 0) {
+        StartFromSnapshot(game, snapshot);
+        return;
+    }
     if (game->mine.role != 1 || !InPlay(*game) || snapshot.frame <= game->repaired ||
         after >= session.frame || after <= session.frame - kRollbackWindow) {
         return;
@@ -370,6 +389,38 @@ void LeaveNetGame(NetGame* game, std::int64_t nowMs) {
         game->endFrame = game->session.frame;
         game->leaveStartedMs = nowMs;
     }
+}
+
+bool TakeRejoin(NetGame* game, const std::uint8_t* data, std::size_t size, std::int64_t nowMs) {
+    Message message;
+    const bool hello = DecodeMessage(data, size, &message) && message.type == MessageType::kHello;
+    const bool back = hello && message.hello.role == 1 && message.hello.token == game->theirToken &&
+                      Refusal(game->mine, message.hello).empty();
+    if (!back || game->mine.role != 0 || game->phase != NetPhase::kPlaying) {
+        return false;
+    }
+    RollbackSession& session = game->session;
+    for (std::int32_t f = session.remoteKnown + 1; f < session.frame; ++f) {
+        ReceiveRemote(&session, f, RemoteInput(session, f)); // the guesses stand
+    }
+    Correct(game);
+    game->theirFrame = -1;
+    Check(game, nowMs);
+    const std::int32_t last = session.frame - 1;
+    session.peerKnows = last;
+    game->heardInputs = false;
+    game->lastHeardMs = nowMs;
+    game->peerFrame = -1;
+    game->timings = 0;
+    game->paused = false;
+    Queue(game, {MessageType::kHello, game->mine}, true);
+    Message state{MessageType::kState};
+    state.snapshot.frame = last;
+    state.snapshot.chain = last < 0 ? 0 : game->chain[Slot(last)];
+    StateToWords(StateAfter(session, last), state.snapshot.words);
+    Queue(game, state, true);
+    game->notice = "the other player is back";
+    return true;
 }
 
 void LoseNetGame(NetGame* game) {

@@ -58,9 +58,11 @@ struct NetGame {
     std::int64_t repairSentMs = -kRepairGapMs; // when the host last sent its state
     std::int64_t disagreedMs = -1;             // since when the joiner waits for it
     std::string notice;                        // a line for the screen, taken by the caller
-    std::int32_t theirFrame = -1;              // the other side's last chained frame heard of
-    std::uint64_t theirHash = 0;               //   and its hash
-    std::int32_t peerFrame = -1;               // the senderFrame of the last Inputs received
+    std::uint64_t theirToken = 0;              // the joiner's, from the first handshake
+    std::int32_t firstFrame = 0;  // the first frame this side ran: not 0 after a rejoin
+    std::int32_t theirFrame = -1; // the other side's last chained frame heard of
+    std::uint64_t theirHash = 0;  //   and its hash
+    std::int32_t peerFrame = -1;  // the senderFrame of the last Inputs received
     // How far each side's frame was ahead of the other's last one it had
     // heard of, as the last kTimingRing packets found it.
     std::int32_t lagMine[kTimingRing] = {};
@@ -104,6 +106,12 @@ void TogglePauseOnline(NetGame* game);
 // The local player leaves (Escape, the window closed, a demo over): both
 // sides end on the same frame.
 void LeaveNetGame(NetGame* game, std::int64_t nowMs);
+
+// A host's newcomer's packet: true when it is the Hello of the joiner
+// coming back, with the token of the first handshake. The game then takes
+// the guesses of the joiner's inputs since his last as what he did, sends
+// him its Hello and its state, and plays on with him from the next frame.
+bool TakeRejoin(NetGame* game, const std::uint8_t* data, std::size_t size, std::int64_t nowMs);
 
 // The other side's connection is gone.
 void LoseNetGame(NetGame* game);

@@ -48,6 +48,14 @@ void StartRollback(RollbackSession* session, int localPlayer, std::int32_t input
     std::fill(std::begin(session->remoteFor), std::end(session->remoteFor), -1);
 }
 
+void StartRollbackAt(RollbackSession* session, int localPlayer, std::int32_t inputDelay,
+                     const GameState& state, std::int32_t first) {
+    StartRollback(session, localPlayer, inputDelay, state);
+    session->frame = first;
+    session->remoteKnown = first - 1;
+    session->peerKnows = first - 1;
+}
+
 bool CanAdvance(const RollbackSession& session) {
     const std::int32_t oldestNeeded = std::min(session.remoteKnown, session.peerKnows);
     return session.frame + session.inputDelay < oldestNeeded + kRollbackWindow;

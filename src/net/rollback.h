@@ -38,6 +38,11 @@ struct RollbackSession {
 void StartRollback(RollbackSession* session, int localPlayer, std::int32_t inputDelay,
                    const GameState& start);
 
+// A session whose first frame is `first`, from the state before it: the
+// other side has every input before it, and so has this side.
+void StartRollbackAt(RollbackSession* session, int localPlayer, std::int32_t inputDelay,
+                     const GameState& state, std::int32_t first);
+
 // Whether the next frame may run: a frame whose other input is unknown
 // needs room in the window to be corrected later, and a local input the
 // other side has not acknowledged must stay to be sent again.

@@ -46,20 +46,24 @@ struct Side {
     std::int64_t endedAt = -1;
     std::vector<double> ranAt;    // when it ran each frame
     std::int64_t repairedAt = -1; // when it took the other side's state
-    int presentWrong = 0;         // frames whose present differed from the offline run's
+    std::int64_t frozenAt = -1;
+    std::int64_t restartedAt = -1;
+    int presentWrong = 0; // frames whose present differed from the offline run's
 };
 
 struct Game {
     Link link;
     std::mt19937 net;
     Side sides[2];
-    std::int32_t leaveAt = 600;     // the host leaves at this frame
-    std::int32_t steadyFrom = 600;  // from here the two sides keep within a frame
-    std::int32_t flipAt = -1;       // the joiner's state has a bit flipped here
-    std::int32_t pauseAt = -1;      // the host pauses here, for 60 passes
-    std::int32_t freezeAt = -1;     // the joiner stops here, as if killed
-    std::int64_t hostLateMs = 0;    // the host starts this much later than it means to
-    std::vector<GameState> offline; // the offline run's state after each frame
+    std::int32_t leaveAt = 600;       // the host leaves at this frame
+    std::int32_t steadyFrom = 600;    // from here the two sides keep within a frame
+    std::int32_t flipAt = -1;         // the joiner's state has a bit flipped here
+    std::int32_t pauseAt = -1;        // the host pauses here, for 60 passes
+    std::int32_t freezeAt = -1;       // the joiner stops here, as if killed
+    std::int64_t restartAfterMs = -1; // and starts again this long after
+    bool newcomer = false;            // the host has yet to take him back
+    std::int64_t hostLateMs = 0;      // the host starts this much later than it means to
+    std::vector<GameState> offline;   // the offline run's state after each frame
     int pausedPasses = 0;
     std::vector<std::uint64_t> pausedShown; // each side's shown state while both paused
 };
@@ -118,21 +122,44 @@ void Pause(Game* g, Side* side, bool host) {
     }
 }
 
+Hello HelloOf(int role) {
+    return {kProtocolVersion, "1.0.0", RulesFingerprint(), 7u + role, std::uint8_t(role), 0};
+}
+
+// The joiner, killed, starts again with the token of his first handshake.
+void Restart(Game* g, Side* side, std::int64_t ms) {
+    GameState start;
+    SetStartValues(start);
+    StartNetGame(&side->net, HelloOf(1), start, ms);
+    side->ranAt.clear();
+    side->restartedAt = ms;
+    g->freezeAt = -1;
+    g->newcomer = true;
+}
+
 // One pass of one side, as the game makes it: what came in, the frame if
 // due, what goes out.
 void Tick(Game* g, Side* side, Side* other) {
     const double now = side->nextTick;
     const auto ms = static_cast<std::int64_t>(std::llround(now));
-    while (!side->inbox.empty() && side->inbox.begin()->first <= now) {
-        const std::vector<std::uint8_t>& bytes = side->inbox.begin()->second;
-        ReceivePacket(&side->net, bytes.data(), bytes.size(), ms);
-        side->inbox.erase(side->inbox.begin());
-    }
     NetGame& net = side->net;
     const bool host = side == &g->sides[0];
+    while (!side->inbox.empty() && side->inbox.begin()->first <= now) {
+        const std::vector<std::uint8_t>& bytes = side->inbox.begin()->second;
+        if (host && g->newcomer) { // until the host takes him back
+            g->newcomer = !TakeRejoin(&net, bytes.data(), bytes.size(), ms);
+        } else {
+            ReceivePacket(&net, bytes.data(), bytes.size(), ms);
+        }
+        side->inbox.erase(side->inbox.begin());
+    }
     if (!host && net.session.frame >= g->freezeAt && g->freezeAt >= 0) {
         side->inbox.clear();
+        side->frozenAt = side->frozenAt < 0 ? ms : side->frozenAt;
         side->nextTick += kFrameMs;
+        if (g->restartAfterMs >= 0 && ms >= side->frozenAt + g->restartAfterMs) {
+            Restart(g, side, ms);
+        }
         return;
     }
     UpdateNetGame(&net, ms);
@@ -157,7 +184,8 @@ void Tick(Game* g, Side* side, Side* other) {
     }
     QueueInputs(&net);
     Send(g, side, other, now);
-    for (auto f = static_cast<std::int32_t>(side->settled.size()); f <= SettledFrame(net); ++f) {
+    for (auto f = static_cast<std::int32_t>(side->settled.size());
+         net.firstFrame == 0 && f <= SettledFrame(net); ++f) {
         side->settled.push_back(SettledInput(net, f));
     }
     side->nextTick += kFrameMs * (ShouldStretch(net) ? 1.01 : 1);
@@ -169,10 +197,6 @@ void Tick(Game* g, Side* side, Side* other) {
     side->quietAt = side->quietAt < 0 && QuietPeer(net, ms) ? ms : side->quietAt;
     side->endedAt = side->endedAt < 0 && net.phase == NetPhase::kOver ? ms : side->endedAt;
     side->repairedAt = side->repairedAt < 0 && net.repaired >= 0 ? ms : side->repairedAt;
-}
-
-Hello HelloOf(int role) {
-    return {kProtocolVersion, "1.0.0", RulesFingerprint(), 7u + role, std::uint8_t(role), 0};
 }
 
 // Plays a game until both sides are over or a minute after its end.
@@ -374,4 +398,24 @@ TEST(Online, ANetworkDownFor20SecondsIsWaitedOut) {
     ExpectSameEnd(g.get(), "");
     EXPECT_NEAR(g->sides[0].quietAt, 1000 + 30 + kQuietNoticeMs, 50); // its last word, and a second
     EXPECT_NEAR(g->sides[1].quietAt, 1000 + 30 + kQuietNoticeMs, 50);
+}
+
+// Killed at frame 300 and started again 3 s later, the joiner is back in
+// the game within 2 s, from the host's state, and both end in sync.
+TEST(Online, AJoinerStartedAgainIsBackWithinTwoSecondsInSync) {
+    auto g = std::make_unique<Game>();
+    g->link = {50, 10, 0.05, 0, 0};
+    g->freezeAt = 300;
+    g->restartAfterMs = 3000;
+    g->leaveAt = 1200;
+    Play(g.get(), 9);
+    const Side& host = g->sides[0];
+    const Side& joiner = g->sides[1];
+    EXPECT_EQ(host.net.end, NetEnd::kLeft);
+    EXPECT_EQ(joiner.net.end, NetEnd::kPeerLeft);
+    ASSERT_EQ(joiner.net.endFrame, g->leaveAt);
+    EXPECT_GT(joiner.net.firstFrame, 300);
+    EXPECT_LE(joiner.ranAt.at(0), joiner.restartedAt + 2000);
+    EXPECT_EQ(HashState(FinalNetState(joiner.net)), HashState(FinalNetState(host.net)));
+    EXPECT_EQ(HashState(Offline(g.get(), host.settled)), HashState(FinalNetState(host.net)));
 }
