@@ -83,7 +83,7 @@ bool ValidHello(const Hello& hello) {
             return false;
         }
     }
-    return length >= 1 && length <= kMaxVersionLength && hello.role <= 1 &&
+    return length >= 1 && length <= kMaxVersionLength && hello.role <= 2 &&
            hello.inputDelay <= kLongestDelay;
 }
 
@@ -321,4 +321,12 @@ PlayerInput PlayerInputFromBits(std::uint8_t bits) {
         input.*kActions[i] = (bits >> i & 1) != 0;
     }
     return input;
+}
+
+std::uint16_t RecordOf(const FrameInput& input) {
+    return static_cast<std::uint16_t>(ActionBits(input.player1) | ActionBits(input.player2) << 8);
+}
+
+FrameInput InputOfRecord(std::uint16_t record) {
+    return {PlayerInputFromBits(record & 0xff), PlayerInputFromBits(record >> 8)};
 }

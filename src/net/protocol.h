@@ -36,7 +36,7 @@ enum class MessageType : std::uint8_t {
 
 // The first message each side sends. The game version is a NUL-terminated
 // string of 1 to 15 printable ASCII characters (0x20 to 0x7e); role is 0 for
-// the host, 1 for the joiner; inputDelay is in frames, 0 to 4.
+// the host, 1 for the joiner, 2 for a watcher; inputDelay is in frames, 0 to 4.
 struct Hello {
     std::uint16_t protocol = 0;
     char gameVersion[kMaxVersionLength + 1] = {};
@@ -117,3 +117,7 @@ std::size_t EncodeMessage(const Message& message, std::uint8_t* buffer, std::siz
 // 2 left, 3 right, 4 laser, 5 grenade) and back; bits 6 and 7 are ignored.
 std::uint8_t ActionBits(const PlayerInput& input);
 PlayerInput PlayerInputFromBits(std::uint8_t bits);
+
+// A frame's input record as a Confirmed record, and back.
+std::uint16_t RecordOf(const FrameInput& input);
+FrameInput InputOfRecord(std::uint16_t record);

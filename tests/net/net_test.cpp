@@ -71,7 +71,7 @@ const std::tuple<const char*, string, Message> kRows[] = {
      "4652 02 ffffffff 00000000 00000000 ffffffff feffffff 0000000000000000 00",
      {}},
     {"bye frame -1", "4652 05 ffffffff", {}},
-    {"role 2", kHelloStart + "02 00", {}},
+    {"role 3", kHelloStart + "03 00", {}},
     {"delay 5", kHelloStart + "00 05", {}},
     {"version byte 7f", "4652 01 0100 02 317f" + string(36, '0'), {}},
     {"version byte 00", "4652 01 0100 02 3100" + string(36, '0'), {}},

@@ -5,10 +5,12 @@
 // offline run of the settled inputs reaches too.
 #include "net/net_game.h"
 #include "net/state_hash.h"
+#include "net/watch.h"
 #include "rules/rules.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +30,7 @@ struct Link {
 };
 
 constexpr double kFrameMs = 1000.0 / 60;
+constexpr int kWatchers = 8;
 
 // One side: its game, its player's held keys, its inbox.
 struct Side {
@@ -51,7 +54,20 @@ struct Side {
     int presentWrong = 0; // frames whose present differed from the offline run's
 };
 
+// A watcher, on a link of his own: the host's messages come reliable and
+// in order after delayMs, his acknowledgements the same way back.
+struct Watcher {
+    double joinAt;
+    double leaveAt;
+    double delayMs;
+    Watching watching = {};
+    WatchFeed feed = {};
+    std::multimap<double, std::vector<std::uint8_t>> inbox = {};
+    std::multimap<double, std::vector<std::uint8_t>> hostInbox = {}; // his to the host
+};
+
 struct Game {
+    std::vector<Watcher> watchers;
     Link link;
     std::mt19937 net;
     Side sides[2];
@@ -137,6 +153,50 @@ void Restart(Game* g, Side* side, std::int64_t ms) {
     g->newcomer = true;
 }
 
+void Post(std::multimap<double, std::vector<std::uint8_t>>* inbox, const Message& message,
+          double at) {
+    std::vector<std::uint8_t> bytes(kMaxMessageBytes);
+    bytes.resize(EncodeMessage(message, bytes.data(), bytes.size()));
+    inbox->emplace(at, bytes);
+}
+
+// A pass of the host's feed to a watcher and of the watcher himself.
+void Watch(Watcher* w, const NetGame& host, const std::vector<FrameInput>& settled, double now) {
+    const auto ms = static_cast<std::int64_t>(now);
+    if (now < w->joinAt || now >= w->leaveAt) {
+        return;
+    }
+    if (w->watching.mine.protocol == 0) {
+        StartWatching(&w->watching, HelloOf(2), ms);
+    }
+    for (; !w->hostInbox.empty() && w->hostInbox.begin()->first <= now;
+         w->hostInbox.erase(w->hostInbox.begin())) {
+        const auto& bytes = w->hostInbox.begin()->second;
+        ReceiveFromWatcher(&w->feed, host.mine, bytes.data(), bytes.size());
+    }
+    std::vector<std::uint16_t> records;
+    for (const FrameInput& input : settled) {
+        records.push_back(RecordOf(input));
+    }
+    std::vector<Message> out;
+    FeedWatcher(&w->feed, host, records, ms, &out);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        Post(&w->inbox, out[i], now + w->delayMs + i * 0.001);
+    }
+    for (; !w->inbox.empty() && w->inbox.begin()->first <= now; w->inbox.erase(w->inbox.begin())) {
+        const auto& bytes = w->inbox.begin()->second;
+        ReceiveWatched(&w->watching, bytes.data(), bytes.size(), ms);
+    }
+    UpdateWatching(&w->watching, ms);
+    for (std::int32_t n = WatchFramesDue(w->watching); n > 0; --n) {
+        RunWatchedFrame(&w->watching);
+    }
+    for (const Outgoing& o : w->watching.outbox) {
+        Post(&w->hostInbox, o.message, now + w->delayMs);
+    }
+    w->watching.outbox.clear();
+}
+
 // One pass of one side, as the game makes it: what came in, the frame if
 // due, what goes out.
 void Tick(Game* g, Side* side, Side* other) {
@@ -184,6 +244,9 @@ void Tick(Game* g, Side* side, Side* other) {
     }
     QueueInputs(&net);
     Send(g, side, other, now);
+    for (std::size_t i = 0; host && i < g->watchers.size(); ++i) {
+        Watch(&g->watchers[i], net, side->settled, now);
+    }
     for (auto f = static_cast<std::int32_t>(side->settled.size());
          net.firstFrame == 0 && f <= SettledFrame(net); ++f) {
         side->settled.push_back(SettledInput(net, f));
@@ -212,7 +275,12 @@ void Play(Game* g, std::uint32_t seed, Hello host = HelloOf(0), Hello joiner = H
     g->net.seed(seed);
     const double end = g->leaveAt * kFrameMs * 2 + 60000;
     Side* s = g->sides;
-    while ((s[0].net.phase != NetPhase::kOver || s[1].net.phase != NetPhase::kOver) &&
+    const auto watching = [&] {
+        return std::any_of(g->watchers.begin(), g->watchers.end(), [](const Watcher& w) {
+            return w.leaveAt > 1e8 && w.watching.phase != WatchPhase::kOver;
+        });
+    };
+    while ((s[0].net.phase != NetPhase::kOver || s[1].net.phase != NetPhase::kOver || watching()) &&
            std::min(s[0].nextTick, s[1].nextTick) < end) {
         const int next = s[1].nextTick < s[0].nextTick ? 1 : 0;
         Tick(g, &s[next], &s[1 - next]);
@@ -418,4 +486,31 @@ TEST(Online, AJoinerStartedAgainIsBackWithinTwoSecondsInSync) {
     EXPECT_LE(joiner.ranAt.at(0), joiner.restartedAt + 2000);
     EXPECT_EQ(HashState(FinalNetState(joiner.net)), HashState(FinalNetState(host.net)));
     EXPECT_EQ(HashState(Offline(g.get(), host.settled)), HashState(FinalNetState(host.net)));
+}
+
+// Eight watchers join at random times, one on a slow link, one leaving
+// halfway: the players neither stall nor drift, and every watcher who
+// stays ends on the players' final state.
+TEST(Online, EightWatchersEndOnThePlayersFinalState) {
+    auto g = std::make_unique<Game>();
+    g->link = {40, 10, 0.05, 0.02, 0};
+    g->leaveAt = 3000;
+    g->steadyFrom = 300;
+    std::mt19937 pick(11);
+    for (int i = 0; i < kWatchers; ++i) {
+        const double joinAt = 500 + pick() % 40000;
+        const double leaveAt = i == 0 ? joinAt + 5000 : 1e9;
+        g->watchers.push_back({joinAt, leaveAt, i == 1 ? 3000.0 : 40.0});
+    }
+    Play(g.get(), 10);
+    ExpectSameEnd(g.get(), "");
+    EXPECT_EQ(g->sides[0].stalls + g->sides[1].stalls, 0);
+    EXPECT_LE(Apart(*g), 1.0);
+    for (int i = 1; i < kWatchers; ++i) {
+        const Watching& w = g->watchers[i].watching;
+        EXPECT_EQ(w.phase, WatchPhase::kOver) << i;
+        EXPECT_EQ(w.shown, g->leaveAt) << i;
+        EXPECT_EQ(HashState(w.state), HashState(FinalNetState(g->sides[0].net))) << i;
+    }
+    EXPECT_NE(g->watchers[0].watching.phase, WatchPhase::kOver); // gone before the end
 }
