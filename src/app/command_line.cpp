@@ -14,7 +14,8 @@
 static constexpr const char* kUsage =
     "Usage: flagrun [--scale N] [--fullscreen] [--record FILE | --play FILE]\n"
     "               [--volume N] [--mute] [--no-sound]\n"
-    "               [--host [PORT] | --join HOST[:PORT] [--rejoin TOKEN]]\n"
+    "               [--host [PORT] | --join [HOST[:PORT]] [--rejoin TOKEN] |\n"
+    "                --watch [HOST[:PORT]]]\n"
     "               [--input-delay N]\n"
     "       flagrun --help | --version\n"
     "\n"
@@ -31,8 +32,12 @@ static constexpr const char* kUsage =
     "  --no-sound    never open a sound device\n"
     "  --host [PORT] play online as Player 1: wait for the other player on UDP\n"
     "                port PORT (default: 47810), which a firewall must let in\n"
-    "  --join HOST[:PORT]\n"
-    "                play online as Player 2 with the player hosting on HOST\n"
+    "  --join [HOST[:PORT]]\n"
+    "                play online as Player 2 with the player hosting on HOST, a\n"
+    "                name, an IPv4 address or the name a host on the local network\n"
+    "                answers with; without HOST, the first host found there\n"
+    "  --watch [HOST[:PORT]]\n"
+    "                watch a game hosted on HOST, a little behind, as --join finds it\n"
     "  --rejoin TOKEN  with --join, come back to a game this side left by a\n"
     "                crash, with the token of its first handshake (by default the\n"
     "                one kept in $XDG_RUNTIME_DIR/flagrun/ for that host and port)\n"
@@ -172,11 +177,11 @@ static std::uint16_t ParsePort(const char* text) {
     return value <= 65535 ? static_cast<std::uint16_t>(value) : 0;
 }
 
-// HOST or HOST:PORT, the host at most 255 characters.
+// HOST, HOST:PORT or :PORT, the host at most 255 characters.
 static bool ParseJoin(const char* value, NetOptions* net) {
     const char* colon = std::strrchr(value, ':');
     const std::size_t length = colon == nullptr ? std::strlen(value) : colon - value;
-    if (length == 0 || length >= sizeof net->host) {
+    if ((length == 0 && colon == nullptr) || length >= sizeof net->host) {
         return false;
     }
     if (colon != nullptr) {
@@ -191,21 +196,21 @@ static bool ParseJoin(const char* value, NetOptions* net) {
 static bool ParseNetOption(int argc, const char* const* argv, int* i, CommandLine* line) {
     const char* argument = argv[*i];
     const bool host = std::strcmp(argument, "--host") == 0;
-    const bool join = std::strcmp(argument, "--join") == 0;
+    const bool watch = std::strcmp(argument, "--watch") == 0;
+    const bool join = watch || std::strcmp(argument, "--join") == 0;
     if (!host && !join) {
         return false;
     }
     if (line->net.mode != NetMode::kNone) {
-        *line = Refuse(*line, "only one of --host and --join, not another", argument);
+        *line = Refuse(*line, "only one of --host, --join and --watch, not another", argument);
         return true;
     }
-    line->net.mode = host ? NetMode::kHost : NetMode::kJoin;
+    line->net.mode = host ? NetMode::kHost : watch ? NetMode::kWatch : NetMode::kJoin;
     const bool valueFollows = *i + 1 < argc && argv[*i + 1][0] != '-';
-    if (join && !valueFollows) {
-        *line = Refuse(*line, "missing host after", argument);
-    } else if (join && !ParseJoin(argv[++*i], &line->net)) {
-        *line =
-            Refuse(*line, "--join takes HOST or HOST:PORT, PORT from 1 to 65535, not", argv[*i]);
+    if (join && valueFollows && !ParseJoin(argv[++*i], &line->net)) {
+        const char* what = watch ? "--watch takes HOST or HOST:PORT, PORT from 1 to 65535, not"
+                                 : "--join takes HOST or HOST:PORT, PORT from 1 to 65535, not";
+        *line = Refuse(*line, what, argv[*i]);
     } else if (host && valueFollows) {
         line->net.port = ParsePort(argv[++*i]);
         if (line->net.port == 0) {

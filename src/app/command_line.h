@@ -13,12 +13,14 @@ enum class CommandLineAction { kRun, kHelp, kVersion, kRefuse };
 
 enum class DemoOption { kNone, kRecord, kPlay };
 
-enum class NetMode { kNone, kHost, kJoin };
+enum class NetMode { kNone, kHost, kJoin, kWatch };
 
-// --host [PORT], --join HOST[:PORT] and --input-delay N.
+// --host [PORT], --join [HOST[:PORT]], --watch [HOST[:PORT]], --input-delay N
+// and --rejoin TOKEN.
 struct NetOptions {
     NetMode mode = NetMode::kNone;
-    char host[256] = ""; // the host to join, a name or a dotted IPv4 address
+    char host[256] =
+        ""; // the host to join or watch: a name, a dotted IPv4 address, or "" to find one
     std::uint16_t port = kDefaultPort;
     int inputDelay = 0;
     std::uint64_t rejoinToken = 0; // --rejoin TOKEN; 0: none given

@@ -6,6 +6,7 @@
 #include "app/pacing.h"
 #include "app/pause.h"
 #include "app/startup.h"
+#include "app/watching.h"
 #include "app/window.h"
 #include "sound/sound.h"
 #include "view/notice.h"
@@ -35,6 +36,9 @@ static int GameMain(int argc, char** argv) {
     const int refused = PrepareDemo(&session, DemoModeOf(commandLine), commandLine.demoPath);
     if (refused != 0) {
         return refused;
+    }
+    if (commandLine.net.mode == NetMode::kWatch) {
+        return RunWatchedGame(commandLine);
     }
     if (commandLine.net.mode != NetMode::kNone) {
         return RunOnlineGame(commandLine, &session);

@@ -4,6 +4,7 @@
 // draw nothing and make no sound.
 #include "app/online.h"
 
+#include "app/find_game.h"
 #include "app/frame.h"
 #include "app/pacing.h"
 #include "app/present.h"
@@ -14,6 +15,7 @@
 #include "net/net_game.h"
 #include "net/state_hash.h"
 #include "net/transport.h"
+#include "net/watch.h"
 #include "sound/sound.h"
 #include "view/notice.h"
 #include "view/pause_screen.h"
@@ -38,6 +40,9 @@
 
 namespace {
 
+// Passes of the feeds at the end: enough for every watcher to get every
+// frame he lacks, kWatchBurst at a time.
+constexpr int kFinishingPasses = 64;
 // How long a joiner tries to reach the host.
 constexpr std::int64_t kReachMs = 10000;
 // How long the end of a game stays on the screen, in frames.
@@ -54,7 +59,8 @@ struct Online {
     std::uint64_t pausedHash = 0; // of the state the pause shows
     PausedScreen pauseScreen;
     bool recording = false;
-    std::vector<std::uint32_t> settled; // every settled frame's keys, as a mask
+    std::vector<std::uint16_t> records; // every settled frame's keys
+    WatchFeed feeds[kMaxWatchers];
     bool joining = false;
     std::string rejoinPath; // a joiner's token file
     bool tokenKept = false;
@@ -111,6 +117,15 @@ void Deliver(void* context, int from, const std::uint8_t* data, std::size_t size
         } else {
             DropPeer(&online->transport, kNewcomerPeer);
         }
+    }
+    const int watcher = from - kFirstWatcherPeer;
+    if (watcher >= 0 && (online->transport.arrived & 1u << from) != 0) {
+        online->feeds[watcher] = WatchFeed{}; // a new watcher in a slot
+        online->transport.arrived &= ~(1u << from);
+    }
+    if (watcher >= 0 && online->started &&
+        !ReceiveFromWatcher(&online->feeds[watcher], online->hello, data, size)) {
+        DropPeer(&online->transport, from);
     }
     if (from != kPlayerPeer) {
         return;
@@ -239,6 +254,24 @@ bool ServiceLink(Online* online, std::int64_t nowMs) {
     return online->started || (link != Link::kGone && !late);
 }
 
+// Watchers who came get a feed of their own, and lose it when they go.
+void FeedWatchers(Online* online, std::int64_t nowMs) {
+    Transport& transport = online->transport;
+    for (int i = 0; i < kMaxWatchers; ++i) {
+        if ((transport.left & 1u << (kFirstWatcherPeer + i)) != 0) {
+            online->feeds[i] = WatchFeed{};
+        }
+        std::vector<Message> out;
+        FeedWatcher(&online->feeds[i], online->game, online->records, nowMs, &out);
+        for (const Message& message : out) {
+            std::uint8_t bytes[kMaxMessageBytes];
+            const std::size_t size = EncodeMessage(message, bytes, sizeof bytes);
+            SendBytes(&transport, kFirstWatcherPeer + i, bytes, size, Delivery::kReliable);
+        }
+    }
+    transport.left = 0;
+}
+
 // The keys of frames settled on both sides, kept for the recording; a
 // joiner who came back has not all of them.
 void KeepSettled(Online* online) {
@@ -247,8 +280,17 @@ void KeepSettled(Online* online) {
         return;
     }
     const std::int32_t last = SettledFrame(online->game);
-    for (auto f = static_cast<std::int32_t>(online->settled.size()); f <= last; ++f) {
-        online->settled.push_back(MaskFromInput(SettledInput(online->game, f)));
+    for (auto f = static_cast<std::int32_t>(online->records.size()); f <= last; ++f) {
+        online->records.push_back(RecordOf(SettledInput(online->game, f)));
+    }
+}
+
+// The game is over: each watcher gets the rest of it and its end.
+void FinishFeeds(Online* online) {
+    KeepSettled(online);
+    online->records.resize(std::max(0, online->game.endFrame));
+    for (int pass = 0; pass < kFinishingPasses; ++pass) {
+        FeedWatchers(online, NowMs());
     }
 }
 
@@ -266,6 +308,7 @@ FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
     QueueInputs(&net);
     SendOutbox(online);
     KeepSettled(online);
+    FeedWatchers(online, nowMs);
     if (online->joining && !online->tokenKept && net.phase == NetPhase::kPlaying) {
         KeepRejoinToken(online->rejoinPath, online->hello.token);
         online->tokenKept = true;
@@ -327,11 +370,11 @@ void Draw(Online* online, const FrameEvents& events, std::int64_t nowMs) {
 // did, on the state it ended in.
 void WriteRecording(Online* online, DemoSession* demo) {
     const std::string path = demo->recording.path.empty() ? demo->path : demo->recording.path;
-    online->settled.resize(std::max(0, online->game.endFrame));
+    online->records.resize(std::max(0, online->game.endFrame));
     std::string error;
     bool written = StartDemo(&demo->recording, path, std::time(nullptr), &error);
-    for (std::size_t f = 0; written && f < online->settled.size(); ++f) {
-        RecordDemoFrame(&demo->recording, InputFromMask(online->settled[f]));
+    for (std::size_t f = 0; written && f < online->records.size(); ++f) {
+        RecordDemoFrame(&demo->recording, InputOfRecord(online->records[f]));
     }
     written = written && FinishDemo(&demo->recording, FinalNetState(online->game), &error);
     if (!written) {
@@ -402,15 +445,20 @@ int ShowEnd(Online* online, const DemoSession& demo) {
 int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
     auto online = std::make_unique<Online>();
     std::string error;
-    if (!OpenLink(online.get(), commandLine.net, &error)) {
+    NetOptions net = commandLine.net;
+    if (net.mode == NetMode::kJoin && !FindGame(&net, &error)) {
+        std::fprintf(stderr, "flagrun: cannot join: %s\n", error.c_str());
+        return 1;
+    }
+    if (!OpenLink(online.get(), net, &error)) {
         std::fprintf(stderr, "flagrun: %s\n", error.c_str());
         return 1;
     }
-    online->joining = commandLine.net.mode == NetMode::kJoin;
+    online->joining = net.mode == NetMode::kJoin;
     if (online->joining) {
-        online->rejoinPath = RejoinPath(commandLine.net.host, commandLine.net.port);
+        online->rejoinPath = RejoinPath(net.host, net.port);
     }
-    online->hello = LocalHello(commandLine.net, online->rejoinPath);
+    online->hello = LocalHello(net, online->rejoinPath);
     online->recording = PrepareRecording(demo);
     StartUp(commandLine.window, commandLine.sound);
     if (demo->mode != DemoMode::kPlay) {
@@ -427,8 +475,7 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
             break;
         }
         if (!ServiceLink(online.get(), now)) {
-            std::fprintf(stderr, "flagrun: could not reach %s:%u\n", commandLine.net.host,
-                         unsigned{commandLine.net.port});
+            std::fprintf(stderr, "flagrun: could not reach %s:%u\n", net.host, unsigned{net.port});
             status = 1;
             break;
         }
@@ -444,6 +491,7 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
     }
     if (online->started) {
         SendOutbox(online.get());
+        FinishFeeds(online.get());
         PrintSummary(*online, NowMs());
         if (online->recording) {
             WriteRecording(online.get(), demo);

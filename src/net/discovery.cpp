@@ -102,13 +102,20 @@ void AddTarget(std::uint32_t address, std::vector<std::uint32_t>* targets) {
     }
 }
 
+std::uint32_t Ipv4Of(const sockaddr* address) {
+    return reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr;
+}
+
+// The broadcast address of an IPv4 interface that is up, worked out from its
+// address and netmask: the one it reports may be unset (ip addr add without
+// brd). None for a /31 or /32, which have no broadcast address.
 void AddBroadcast(const ifaddrs& entry, std::vector<std::uint32_t>* targets) {
-    const bool broadcasts = (entry.ifa_flags & IFF_UP) != 0 &&
-                            (entry.ifa_flags & IFF_BROADCAST) != 0 && entry.ifa_addr != nullptr &&
-                            entry.ifa_addr->sa_family == AF_INET && entry.ifa_broadaddr != nullptr;
-    if (broadcasts) {
-        const auto* address = reinterpret_cast<const sockaddr_in*>(entry.ifa_broadaddr);
-        AddTarget(address->sin_addr.s_addr, targets);
+    const bool ipv4 = (entry.ifa_flags & IFF_UP) != 0 && (entry.ifa_flags & IFF_BROADCAST) != 0 &&
+                      entry.ifa_addr != nullptr && entry.ifa_addr->sa_family == AF_INET &&
+                      entry.ifa_netmask != nullptr;
+    const std::uint32_t mask = ipv4 ? ntohl(Ipv4Of(entry.ifa_netmask)) : ~0u;
+    if (mask < 0xfffffffeu) {
+        AddTarget(Ipv4Of(entry.ifa_addr) | htonl(~mask), targets);
     }
 }
 
@@ -180,7 +187,8 @@ void CollectReplies(int fd, std::uint64_t nonce, int waitMs, std::vector<FoundHo
     using std::chrono::steady_clock;
     const auto deadline = steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (int i = 0; i < kMaxDatagrams; ++i) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - steady_clock::now());
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - steady_clock::now());
         pollfd ready{fd, POLLIN, 0};
         const int result = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
         if (result == 0 || (result < 0 && errno != EINTR)) {
@@ -299,8 +307,7 @@ bool FindHostsAt(const std::vector<std::uint32_t>& targets, std::uint16_t port, 
     return sent;
 }
 
-bool FindHosts(std::uint16_t port, int waitMs, std::vector<FoundHost>* hosts,
-               std::string* error) {
+bool FindHosts(std::uint16_t port, int waitMs, std::vector<FoundHost>* hosts, std::string* error) {
     return FindHostsAt(DiscoveryTargets(), port, waitMs, hosts, error);
 }
 

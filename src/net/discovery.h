@@ -39,8 +39,7 @@ std::string CleanHostName(const char* name);
 
 // Writes the request carrying nonce; the number of bytes written, 0 when
 // capacity is less than kDiscoveryBytes.
-std::size_t EncodeDiscoveryRequest(std::uint64_t nonce, std::uint8_t* buffer,
-                                   std::size_t capacity);
+std::size_t EncodeDiscoveryRequest(std::uint64_t nonce, std::uint8_t* buffer, std::size_t capacity);
 
 // The reply to a datagram, naming the host by CleanHostName(name) with port:
 // the number of bytes written, never more than size, or 0 when the datagram
@@ -55,7 +54,8 @@ bool ParseDiscoveryReply(const std::uint8_t* data, std::size_t size, std::uint64
                          FoundHost* host);
 
 // The name a host answers with, cleaned by CleanHostName. Until it is set,
-// the machine's short host name (up to its first dot).
+// the machine's short host name (up to its first dot). Set it before the
+// host is serviced: the answer reads it without a lock.
 void SetDiscoveryName(const char* name);
 std::string DiscoveryName();
 
@@ -66,7 +66,7 @@ int AnswerDiscoveryRequests(ENetHost* host, ENetEvent* event);
 
 // Where a search sends its request, IPv4 in network order: the limited
 // broadcast 255.255.255.255, the broadcast address of each IPv4 interface
-// that is up, and 127.0.0.1, each once.
+// that is up (its address with the host bits set), and 127.0.0.1, each once.
 std::vector<std::uint32_t> DiscoveryTargets();
 
 // Sends one request to each target on port, then collects the valid replies
@@ -77,8 +77,7 @@ bool FindHostsAt(const std::vector<std::uint32_t>& targets, std::uint16_t port, 
                  std::vector<FoundHost>* hosts, std::string* error);
 
 // Searches the local network: FindHostsAt(DiscoveryTargets(), ...).
-bool FindHosts(std::uint16_t port, int waitMs, std::vector<FoundHost>* hosts,
-               std::string* error);
+bool FindHosts(std::uint16_t port, int waitMs, std::vector<FoundHost>* hosts, std::string* error);
 
 // The host to join: the first found when name is null or empty, otherwise
 // the first whose name equals it; null when there is none.

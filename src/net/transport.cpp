@@ -1,5 +1,7 @@
 #include "net/transport.h"
 
+#include "net/discovery.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <utility>
@@ -197,6 +199,7 @@ bool OpenHost(Transport* t, std::uint16_t port, std::string* error, const char* 
         return false;
     }
     t->hosting = true;
+    t->host->intercept = AnswerDiscoveryRequests; // a search of the local network
     return true;
 }
 
