@@ -101,6 +101,9 @@ Hello LocalHello(const NetOptions& net, const std::string& rejoinPath) {
 // The link is up: the game starts and sends its Hello.
 void Start(Online* online, std::int64_t nowMs) {
     if (!online->started) {
+        const std::int64_t took = nowMs - online->openedMs;
+        online->hello.roundTripMs =
+            static_cast<std::uint16_t>(std::clamp<std::int64_t>(took, 0, 65535));
         StartNetGame(&online->game, online->hello, game, nowMs);
         online->started = true;
         online->startedMs = nowMs;
@@ -316,6 +319,7 @@ FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
     if (!net.notice.empty()) {
         std::snprintf(online->notice, sizeof online->notice, "%s", net.notice.c_str());
         ShowNotice(online->notice);
+        std::fprintf(stderr, "flagrun: %s\n", online->notice);
         net.notice.clear();
     }
     return events;

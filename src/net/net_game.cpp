@@ -13,6 +13,9 @@ namespace {
 constexpr std::uint64_t kChainPrime = 1099511628211u;
 constexpr int kFingerprintFrames = 600;
 constexpr int kFirstTimings = 10;
+// A joiner who called before the host was there measures more than the
+// way: no more than this is believed.
+constexpr std::int64_t kLongestRoundTripMs = 500;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
 std::int32_t Slot(std::int32_t frame) {
@@ -54,10 +57,9 @@ std::string OutOfSync(std::int32_t frame) {
     return "the two games went out of sync at frame " + std::to_string(frame + 1);
 }
 
-// The joiner's Hello left when the host's came in, so the host's wait for
-// it was a round trip. The host starts half of one later, when its first
-// inputs, sent now, reach the joiner, who starts on them: the two start
-// together.
+// The joiner starts on the host's first inputs, sent now: the host starts
+// when they reach him, half the round trip the joiner measured for his
+// connection later, so that the two start together.
 void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
     if (game->phase != NetPhase::kHandshake) {
         return;
@@ -69,7 +71,8 @@ void ReceiveHello(NetGame* game, const Hello& theirs, std::int64_t nowMs) {
     }
     game->phase = NetPhase::kPlaying;
     game->theirToken = theirs.token;
-    const std::int64_t halfWay = (nowMs - game->helloSentMs) / 2;
+    const std::int64_t halfWay =
+        std::min<std::int64_t>(theirs.roundTripMs, kLongestRoundTripMs) / 2;
     game->startAtMs = game->mine.role == 0 ? nowMs + halfWay : kNever;
 }
 
@@ -296,7 +299,6 @@ std::uint64_t ComputeFingerprint() {
 void StartNetGame(NetGame* game, const Hello& mine, const GameState& start, std::int64_t nowMs) {
     *game = NetGame{};
     game->mine = mine;
-    game->helloSentMs = nowMs;
     game->lastHeardMs = nowMs;
     StartRollback(&game->session, mine.role, mine.inputDelay, start);
     Queue(game, {MessageType::kHello, mine}, true);

@@ -154,6 +154,7 @@ void WriteHello(Writer& writer, const Hello& hello) {
     Put(writer, hello.token, 8);
     Put(writer, hello.role, 1);
     Put(writer, hello.inputDelay, 1);
+    Put(writer, hello.roundTripMs, 2);
 }
 
 void WriteInputs(Writer& writer, const Inputs& inputs) {
@@ -224,6 +225,7 @@ void ReadHello(Reader& reader, Hello* hello) {
     hello->token = Get(reader, 8);
     hello->role = static_cast<std::uint8_t>(Get(reader, 1));
     hello->inputDelay = static_cast<std::uint8_t>(Get(reader, 1));
+    hello->roundTripMs = static_cast<std::uint16_t>(Get(reader, 2));
 }
 
 void ReadInputs(Reader& reader, Inputs* inputs) {

@@ -36,7 +36,8 @@ enum class MessageType : std::uint8_t {
 
 // The first message each side sends. The game version is a NUL-terminated
 // string of 1 to 15 printable ASCII characters (0x20 to 0x7e); role is 0 for
-// the host, 1 for the joiner, 2 for a watcher; inputDelay is in frames, 0 to 4.
+// the host, 1 for the joiner, 2 for a watcher; inputDelay is in frames, 0 to 4;
+// roundTripMs is how long the joiner's connection took to be answered.
 struct Hello {
     std::uint16_t protocol = 0;
     char gameVersion[kMaxVersionLength + 1] = {};
@@ -44,6 +45,7 @@ struct Hello {
     std::uint64_t token = 0;
     std::uint8_t role = 0;
     std::uint8_t inputDelay = 0;
+    std::uint16_t roundTripMs = 0;
 
     bool operator==(const Hello&) const = default;
 };

@@ -25,7 +25,7 @@ static std::vector<std::uint8_t> Bytes(string hex) {
 }
 
 // Bytes and the message they are, each kind at the ends of its ranges; Message{}: refused.
-const Hello kHelloFields = {258, " ~23456789abcde", 0x0102030405060708, 1, 1, 4};
+const Hello kHelloFields = {258, " ~23456789abcde", 0x0102030405060708, 1, 1, 4, 0x0201};
 const string kHelloStart = "4652 01 0201 0f 207e32333435363738396162636465 0807060504030201"
                            "0100000000000000";
 const string kFullStart =
@@ -33,7 +33,7 @@ const string kFullStart =
 const Inputs kFull = {kMax, kMax - 64, kMax, kMax, kMax, ~0ull, 64}; // up to INT32_MAX - 1
 const string kInputs0 = "4652 02 ffffffff 00000000 00000000 ffffffff ffffffff 0000000000000000";
 const std::tuple<const char*, string, Message> kRows[] = {
-    {"hello", kHelloStart + "01 04", {kHello, kHelloFields}},
+    {"hello", kHelloStart + "01 04 0102", {kHello, kHelloFields}},
     {"inputs",
      "4652 02 ffffffff 01000000 02000000 ffffffff 03000000 0807060504030201 02 013f",
      {kInputs, {}, {-1, 1, 2, -1, 3, 0x0102030405060708, 2, {1, 63}}}},
@@ -71,11 +71,11 @@ const std::tuple<const char*, string, Message> kRows[] = {
      "4652 02 ffffffff 00000000 00000000 ffffffff feffffff 0000000000000000 00",
      {}},
     {"bye frame -1", "4652 05 ffffffff", {}},
-    {"role 3", kHelloStart + "03 00", {}},
-    {"delay 5", kHelloStart + "00 05", {}},
-    {"version byte 7f", "4652 01 0100 02 317f" + string(36, '0'), {}},
-    {"version byte 00", "4652 01 0100 02 3100" + string(36, '0'), {}},
-    {"empty version", "4652 01 0100 00" + string(36, '0'), {}},
+    {"role 3", kHelloStart + "03 00 0000", {}},
+    {"delay 5", kHelloStart + "00 05 0000", {}},
+    {"version byte 7f", "4652 01 0100 02 317f" + string(40, '0'), {}},
+    {"version byte 00", "4652 01 0100 02 3100" + string(40, '0'), {}},
+    {"empty version", "4652 01 0100 00" + string(40, '0'), {}},
 };
 
 TEST(Protocol, DecodesExactlyWhatItEncodes) {

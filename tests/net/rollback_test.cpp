@@ -139,7 +139,7 @@ void Pause(Game* g, Side* side, bool host) {
 }
 
 Hello HelloOf(int role) {
-    return {kProtocolVersion, "1.0.0", RulesFingerprint(), 7u + role, std::uint8_t(role), 0};
+    return {kProtocolVersion, "1.0.0", RulesFingerprint(), 7u + role, std::uint8_t(role), 0, 0};
 }
 
 // The joiner, killed, starts again with the token of his first handshake.
@@ -269,6 +269,7 @@ void Play(Game* g, std::uint32_t seed, Hello host = HelloOf(0), Hello joiner = H
     for (int role = 0; role < 2; ++role) {
         Side& side = g->sides[role];
         side.keys.seed(seed * 2 + role);
+        joiner.roundTripMs = static_cast<std::uint16_t>(2 * g->link.delayMs);
         StartNetGame(&side.net, role == 0 ? host : joiner, start, 0);
     }
     g->sides[1].nextTick = g->link.delayMs; // the joiner's Hello leaves on the host's arrival
