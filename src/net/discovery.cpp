@@ -19,6 +19,9 @@
 
 namespace {
 
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
 constexpr std::uint8_t kMagic[4] = {'F', 'R', 'L', 'D'};
 constexpr std::uint8_t kVersion = 1;
 constexpr std::uint8_t kRequestKind = 'Q';
@@ -30,7 +33,12 @@ constexpr std::size_t kPortAt = 14;
 constexpr std::size_t kNameLengthAt = 16;
 constexpr std::size_t kNameAt = 17;
 constexpr const char* kUnnamed = "flagrun";
-// A search reads at most this many datagrams, however many arrive in time.
+// A broadcast is sent once, unacknowledged, and is easily lost on Wi-Fi (or
+// on a link that has only just come up): a search asks again after 250 and
+// 500 ms. Replies to every round carry the one nonce and are merged.
+constexpr int kRounds = 3;
+constexpr int kResendMs = 250;
+// A round reads at most this many datagrams, however many arrive in time.
 constexpr int kMaxDatagrams = 1024;
 
 static_assert(kNameAt + kMaxHostNameLength == kDiscoveryBytes);
@@ -183,12 +191,11 @@ void ReadReply(int fd, std::uint64_t nonce, std::vector<FoundHost>* hosts) {
     hosts->push_back(host);
 }
 
-void CollectReplies(int fd, std::uint64_t nonce, int waitMs, std::vector<FoundHost>* hosts) {
-    using std::chrono::steady_clock;
-    const auto deadline = steady_clock::now() + std::chrono::milliseconds(waitMs);
+// Reads replies until the deadline.
+void CollectReplies(int fd, std::uint64_t nonce, steady_clock::time_point deadline,
+                    std::vector<FoundHost>* hosts) {
     for (int i = 0; i < kMaxDatagrams; ++i) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - steady_clock::now());
+        const auto left = std::chrono::ceil<milliseconds>(deadline - steady_clock::now());
         pollfd ready{fd, POLLIN, 0};
         const int result = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
         if (result == 0 || (result < 0 && errno != EINTR)) {
@@ -297,14 +304,23 @@ bool FindHostsAt(const std::vector<std::uint32_t>& targets, std::uint16_t port, 
         return false;
     }
     const std::uint64_t nonce = RandomNonce();
-    const bool sent = SendRequests(fd, targets, port, nonce) > 0;
-    if (sent) {
-        CollectReplies(fd, nonce, waitMs, hosts);
-    } else {
+    const auto start = steady_clock::now();
+    int sent = 0;
+    // The first round always; the others while the search lasts.
+    for (int round = 0; round < kRounds && (round == 0 || round * kResendMs < waitMs); ++round) {
+        sent += SendRequests(fd, targets, port, nonce);
+        if (sent == 0) {
+            break;
+        }
+        const int untilMs =
+            round + 1 < kRounds ? std::min(waitMs, (round + 1) * kResendMs) : waitMs;
+        CollectReplies(fd, nonce, start + milliseconds(untilMs), hosts);
+    }
+    if (sent == 0) {
         SetError(error, "could not send a search request to any address");
     }
     close(fd);
-    return sent;
+    return sent > 0;
 }
 
 bool FindHosts(std::uint16_t port, int waitMs, std::vector<FoundHost>* hosts, std::string* error) {

@@ -69,10 +69,11 @@ int AnswerDiscoveryRequests(ENetHost* host, ENetEvent* event);
 // that is up (its address with the host bits set), and 127.0.0.1, each once.
 std::vector<std::uint32_t> DiscoveryTargets();
 
-// Sends one request to each target on port, then collects the valid replies
-// until waitMs have passed, one host per IPv4 address, in the order they
-// answered. A send that fails is skipped; false, saying why in *error, only
-// when no socket could be made or no request went out.
+// Sends a request to each target on port, again after 250 and 500 ms while
+// the search lasts, and collects the valid replies until waitMs have passed:
+// one host per IPv4 address, in the order they answered. A send that fails
+// is skipped; false, saying why in *error, only when no socket could be made
+// or no first request went out.
 bool FindHostsAt(const std::vector<std::uint32_t>& targets, std::uint16_t port, int waitMs,
                  std::vector<FoundHost>* hosts, std::string* error);
 

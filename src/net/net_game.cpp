@@ -479,7 +479,7 @@ std::uint64_t RulesFingerprint() {
     return fingerprint;
 }
 
-std::string Refusal(const Hello& mine, const Hello& theirs) {
+std::string Mismatch(const Hello& mine, const Hello& theirs) {
     const std::string version = mine.gameVersion;
     if (theirs.protocol != mine.protocol) {
         return "the other player's flagrun speaks online protocol " +
@@ -493,8 +493,18 @@ std::string Refusal(const Hello& mine, const Hello& theirs) {
     if (theirs.rulesHash != mine.rulesHash) {
         return "the other player's flagrun " + version + " plays by other rules than this one";
     }
+    return "";
+}
+
+// A host plays with a joiner; a joiner and a watcher with a host.
+std::string Refusal(const Hello& mine, const Hello& theirs) {
+    const std::string mismatch = Mismatch(mine, theirs);
+    const int wanted = mine.role == 0 ? 1 : 0;
+    if (!mismatch.empty() || theirs.role == wanted) {
+        return mismatch;
+    }
     if (theirs.role == mine.role) {
         return mine.role == 0 ? "the other side hosts too" : "the other side joins too";
     }
-    return "";
+    return theirs.role == 2 ? "the other side only watches" : "the other side is no host";
 }

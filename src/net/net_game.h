@@ -147,3 +147,6 @@ std::uint64_t RulesFingerprint();
 
 // Why two Hellos cannot play together, or "" when they can.
 std::string Refusal(const Hello& mine, const Hello& theirs);
+
+// As Refusal, but for the game itself alone: protocol, version and rules.
+std::string Mismatch(const Hello& mine, const Hello& theirs);

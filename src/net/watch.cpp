@@ -78,7 +78,7 @@ bool ReceiveFromWatcher(WatchFeed* feed, const Hello& host, const std::uint8_t* 
     }
     if (message.type == MessageType::kHello) {
         feed->asked = message.hello.role == 2;
-        feed->greeted = feed->asked && Refusal(host, message.hello).empty();
+        feed->greeted = feed->asked && Mismatch(host, message.hello).empty();
         return message.hello.role == 2;
     }
     if (message.type == MessageType::kInputs) {

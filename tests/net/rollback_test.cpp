@@ -426,6 +426,9 @@ TEST(Online, RefusesOtherVersionsProtocolsAndRulesOnBothSides) {
         EXPECT_EQ(side.net.end, NetEnd::kRefused);
         EXPECT_EQ(side.net.endFrame, 0);
     }
+    EXPECT_EQ(Refusal(HelloOf(0), HelloOf(2)), "the other side only watches");
+    EXPECT_EQ(Refusal(HelloOf(0), HelloOf(0)), "the other side hosts too");
+    EXPECT_EQ(Refusal(HelloOf(2), HelloOf(0)), "");
 }
 
 TEST(Online, APauseHoldsBothSidesOnTheSameFrame) {
