@@ -265,6 +265,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             return commandLine;
         }
     }
+    const NetMode mode = commandLine.net.mode;
+    if (commandLine.net.rejoinToken != 0 && mode != NetMode::kJoin) {
+        return Refuse(commandLine, "--rejoin goes with --join, not without it", "--rejoin");
+    }
+    if (mode == NetMode::kWatch && commandLine.demo != DemoOption::kNone) {
+        return Refuse(commandLine, "--watch neither records nor plays a demo, so not",
+                      commandLine.demo == DemoOption::kRecord ? "--record" : "--play");
+    }
     return commandLine;
 }
 

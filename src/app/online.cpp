@@ -43,6 +43,8 @@ namespace {
 // Passes of the feeds at the end: enough for every watcher to get every
 // frame he lacks, kWatchBurst at a time.
 constexpr int kFinishingPasses = 64;
+// How long a newcomer has to show the token of the joiner he says he is.
+constexpr std::int64_t kNewcomerWaitMs = 3000;
 // How long a joiner tries to reach the host.
 constexpr std::int64_t kReachMs = 10000;
 // How long the end of a game stays on the screen, in frames.
@@ -62,6 +64,7 @@ struct Online {
     std::vector<std::uint16_t> records; // every settled frame's keys
     WatchFeed feeds[kMaxWatchers];
     bool joining = false;
+    std::int64_t newcomerSinceMs = 0;
     std::string rejoinPath; // a joiner's token file
     bool tokenKept = false;
     std::int64_t openedMs = 0; // when the link was opened
@@ -126,8 +129,7 @@ void Deliver(void* context, int from, const std::uint8_t* data, std::size_t size
         online->feeds[watcher] = WatchFeed{}; // a new watcher in a slot
         online->transport.arrived &= ~(1u << from);
     }
-    if (watcher >= 0 && online->started &&
-        !ReceiveFromWatcher(&online->feeds[watcher], online->hello, data, size)) {
+    if (watcher >= 0 && !ReceiveFromWatcher(&online->feeds[watcher], online->hello, data, size)) {
         DropPeer(&online->transport, from);
     }
     if (from != kPlayerPeer) {
@@ -257,6 +259,20 @@ bool ServiceLink(Online* online, std::int64_t nowMs) {
     return online->started || (link != Link::kGone && !late);
 }
 
+// A newcomer who does not prove himself at once is dropped: his place is
+// the joiner's way back.
+void DropSilentNewcomer(Online* online, std::int64_t nowMs) {
+    Transport& transport = online->transport;
+    if ((transport.arrived & 1u << kNewcomerPeer) != 0) {
+        transport.arrived &= ~(1u << kNewcomerPeer);
+        online->newcomerSinceMs = nowMs;
+    }
+    if (transport.peers[kNewcomerPeer] != nullptr &&
+        nowMs - online->newcomerSinceMs >= kNewcomerWaitMs) {
+        DropPeer(&transport, kNewcomerPeer);
+    }
+}
+
 // Watchers who came get a feed of their own, and lose it when they go.
 void FeedWatchers(Online* online, std::int64_t nowMs) {
     Transport& transport = online->transport;
@@ -279,6 +295,10 @@ void FeedWatchers(Online* online, std::int64_t nowMs) {
 // joiner who came back has not all of them.
 void KeepSettled(Online* online) {
     if (online->game.firstFrame > 0) {
+        if (online->recording) {
+            std::fprintf(stderr, "flagrun: a game joined again is not recorded here; the "
+                                 "host's recording holds it all\n");
+        }
         online->recording = false;
         return;
     }
@@ -311,7 +331,6 @@ FrameEvents Step(Online* online, DemoSession* demo, std::int64_t nowMs) {
     QueueInputs(&net);
     SendOutbox(online);
     KeepSettled(online);
-    FeedWatchers(online, nowMs);
     if (online->joining && !online->tokenKept && net.phase == NetPhase::kPlaying) {
         KeepRejoinToken(online->rejoinPath, online->hello.token);
         online->tokenKept = true;
@@ -484,6 +503,8 @@ int RunOnlineGame(const CommandLine& commandLine, DemoSession* demo) {
             break;
         }
         const FrameEvents events = online->started ? Step(online.get(), demo, now) : FrameEvents{};
+        FeedWatchers(online.get(), now);
+        DropSilentNewcomer(online.get(), now);
         Draw(online.get(), events, now);
         if (online->started && online->game.phase == NetPhase::kOver) {
             break;

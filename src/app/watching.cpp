@@ -30,6 +30,7 @@ struct Watch {
     Transport transport;
     Watching watching;
     bool started = false;
+    char address[300] = ""; // HOST:PORT
     char text[320] = "";
 };
 
@@ -93,7 +94,7 @@ void RunToTheEnd(Watching* watching, std::int64_t nowMs) {
 int Finish(const Watch& watch, bool reached) {
     const Watching& watching = watch.watching;
     if (!reached) {
-        std::fprintf(stderr, "flagrun: could not reach %s\n", watch.text + 12);
+        std::fprintf(stderr, "flagrun: could not reach %s\n", watch.address);
         return 1;
     }
     if (!watching.why.empty()) {
@@ -102,7 +103,7 @@ int Finish(const Watch& watch, bool reached) {
     }
     if (watching.phase != WatchPhase::kOver || watching.endFrame < 0) {
         std::fprintf(stderr, "flagrun: the connection to the host was lost\n");
-        return watching.phase == WatchPhase::kOver ? 1 : 0; // 0: the watcher left
+        return 1;
     }
     char line[kMaxStateJsonLength];
     FormatStateJson(line, watching.endFrame, watching.state);
@@ -121,8 +122,8 @@ int RunWatchedGame(const CommandLine& commandLine) {
         std::fprintf(stderr, "flagrun: cannot watch: %s\n", error.c_str());
         return 1;
     }
-    std::snprintf(watch->text, sizeof watch->text, "Connecting to %s:%u", net.host,
-                  unsigned{net.port});
+    std::snprintf(watch->address, sizeof watch->address, "%s:%u", net.host, unsigned{net.port});
+    std::snprintf(watch->text, sizeof watch->text, "Connecting to %s", watch->address);
     StartUp(commandLine.window, commandLine.sound);
     FramePacer pacer = StartPacing(MonotonicNow());
     const std::int64_t opened = NowMs();

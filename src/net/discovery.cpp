@@ -43,12 +43,14 @@ constexpr int kMaxDatagrams = 1024;
 
 static_assert(kNameAt + kMaxHostNameLength == kDiscoveryBytes);
 
+// Says why, when the caller asked.
 void SetError(std::string* error, const std::string& text) {
     if (error != nullptr) {
         *error = text;
     }
 }
 
+// Printable ASCII, the only characters a name may have on the wire.
 bool IsPrintable(std::uint8_t c) {
     return c >= 0x20 && c <= 0x7e;
 }
@@ -60,6 +62,7 @@ void PutLittle(std::uint8_t* at, std::uint64_t value, int count) {
     }
 }
 
+// The little-endian number of `count` bytes at `at`.
 std::uint64_t GetLittle(const std::uint8_t* at, int count) {
     std::uint64_t value = 0;
     for (int i = 0; i < count; ++i) {
@@ -68,6 +71,7 @@ std::uint64_t GetLittle(const std::uint8_t* at, int count) {
     return value;
 }
 
+// Whether the bytes from `from` up to `to` are all zero: padding must be.
 bool AllZero(const std::uint8_t* from, const std::uint8_t* to) {
     return std::all_of(from, to, [](std::uint8_t byte) { return byte == 0; });
 }
@@ -78,6 +82,7 @@ bool HasHeader(const std::uint8_t* data, std::size_t size, std::uint8_t kind) {
            data[kVersionAt] == kVersion && data[kKindAt] == kind;
 }
 
+// A request has nothing but zeros after its nonce.
 bool IsRequest(const std::uint8_t* data, std::size_t size) {
     return HasHeader(data, size, kRequestKind) && AllZero(data + kPortAt, data + size);
 }
@@ -104,12 +109,14 @@ std::string& NameSlot() {
     return name;
 }
 
+// Adds address unless it is there already: one request per address.
 void AddTarget(std::uint32_t address, std::vector<std::uint32_t>* targets) {
     if (std::find(targets->begin(), targets->end(), address) == targets->end()) {
         targets->push_back(address);
     }
 }
 
+// The IPv4 address, in network order, of a socket address known to be one.
 std::uint32_t Ipv4Of(const sockaddr* address) {
     return reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr;
 }
@@ -127,6 +134,7 @@ void AddBroadcast(const ifaddrs& entry, std::vector<std::uint32_t>* targets) {
     }
 }
 
+// A UDP socket allowed to send to broadcast addresses; -1 on failure.
 int OpenSearchSocket(std::string* error) {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const int on = 1;
@@ -140,6 +148,8 @@ int OpenSearchSocket(std::string* error) {
     return -1;
 }
 
+// A fresh nonce for each search, so that a reply to another search, or one forged
+// by someone who did not see the request, is not taken.
 std::uint64_t RandomNonce() {
     std::random_device random;
     return static_cast<std::uint64_t>(random()) << 32 | random();
@@ -164,6 +174,7 @@ int SendRequests(int fd, const std::vector<std::uint32_t>& targets, std::uint16_
     return sent;
 }
 
+// Whether a host at this IPv4 address has already answered.
 bool Known(const std::vector<FoundHost>& hosts, std::uint32_t address) {
     return std::any_of(hosts.begin(), hosts.end(),
                        [&](const FoundHost& host) { return host.address.host == address; });
@@ -205,6 +216,26 @@ void CollectReplies(int fd, std::uint64_t nonce, steady_clock::time_point deadli
             ReadReply(fd, nonce, hosts);
         }
     }
+}
+
+// Sends the rounds of requests, the first always and the others while the
+// search lasts, and collects the replies: the number of requests sent, 0
+// when the first round sent none.
+int SearchInRounds(int fd, const std::vector<std::uint32_t>& targets, std::uint16_t port,
+                   int waitMs, std::vector<FoundHost>* hosts) {
+    const std::uint64_t nonce = RandomNonce();
+    const auto start = steady_clock::now();
+    int sent = 0;
+    for (int round = 0; round < kRounds && (round == 0 || round * kResendMs < waitMs); ++round) {
+        sent += SendRequests(fd, targets, port, nonce);
+        if (sent == 0) {
+            return 0;
+        }
+        const int untilMs =
+            round + 1 < kRounds ? std::min(waitMs, (round + 1) * kResendMs) : waitMs;
+        CollectReplies(fd, nonce, start + milliseconds(untilMs), hosts);
+    }
+    return sent;
 }
 
 } // namespace
@@ -303,19 +334,7 @@ bool FindHostsAt(const std::vector<std::uint32_t>& targets, std::uint16_t port, 
     if (fd < 0) {
         return false;
     }
-    const std::uint64_t nonce = RandomNonce();
-    const auto start = steady_clock::now();
-    int sent = 0;
-    // The first round always; the others while the search lasts.
-    for (int round = 0; round < kRounds && (round == 0 || round * kResendMs < waitMs); ++round) {
-        sent += SendRequests(fd, targets, port, nonce);
-        if (sent == 0) {
-            break;
-        }
-        const int untilMs =
-            round + 1 < kRounds ? std::min(waitMs, (round + 1) * kResendMs) : waitMs;
-        CollectReplies(fd, nonce, start + milliseconds(untilMs), hosts);
-    }
+    const int sent = SearchInRounds(fd, targets, port, waitMs, hosts);
     if (sent == 0) {
         SetError(error, "could not send a search request to any address");
     }

@@ -19,9 +19,6 @@ inline constexpr int kMaxInputsPerPacket = 64;
 inline constexpr std::size_t kMaxVersionLength = 15;
 // More than the longest message, a State (291 bytes).
 inline constexpr std::size_t kMaxMessageBytes = 320;
-// The largest a field of a state sent may be, either way: far beyond what
-// a game reaches, and far from overflowing the rules' sums.
-inline constexpr std::int32_t kLargestStateWord = 1 << 30;
 
 enum class MessageType : std::uint8_t {
     kHello = 1,
@@ -70,7 +67,8 @@ struct Inputs {
 };
 
 // A whole game state: the state after `frame`, and the sender's states
-// chained up to it (see Inputs). Each word within +-kLargestStateWord.
+// chained up to it (see Inputs). A word may be any value: scores grow and
+// some positions wrap.
 struct Snapshot {
     std::int32_t frame = 0;
     std::uint64_t chain = 0;

@@ -57,6 +57,9 @@ void FeedWatcher(WatchFeed* feed, const NetGame& game, const std::vector<std::ui
         return;
     }
     const std::int32_t last = LastSettled(game, records);
+    if (last < 0) {
+        return; // no state to send yet
+    }
     const bool lagging = feed->next - 1 - feed->acked > kWatchLagLimit &&
                          nowMs - feed->stateSentMs >= kFreshStateGapMs;
     if (!feed->stateSent || lagging) {

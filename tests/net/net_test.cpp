@@ -48,7 +48,7 @@ const std::tuple<const char*, string, Message> kRows[] = {
     {"confirmed",
      "4652 08 02000000 02 3f00 003f",
      {kConfirmed, {}, {}, 0, {}, {2, 2, {63, 0x3f00}}}},
-    {"state word 2^30 + 1", "4652 07 00000000 0000000000000000 01000040" + string(544, '0'), {}},
+    {"state frame -1", "4652 07 ffffffff 0000000000000000" + string(552, '0'), {}},
     {"confirmed bit 14", "4652 08 00000000 01 0040", {}},
     {"short", "4652 03 010203", {}},
     {"trailing byte", "4652 04 00", {}},

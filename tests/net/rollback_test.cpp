@@ -446,8 +446,8 @@ TEST(Online, APauseHoldsBothSidesOnTheSameFrame) {
 }
 
 // The joiner stops at frame 300: the host notices after a second and ends
-// after ten, with the frames both settled.
-TEST(Online, SilenceShowsAfterASecondAndEndsAfterTen) {
+// after thirty, with the frames both settled.
+TEST(Online, SilenceShowsAfterASecondAndEndsAfterThirty) {
     auto g = std::make_unique<Game>();
     g->link = {20, 0, 0, 0, 0};
     g->freezeAt = 300;
