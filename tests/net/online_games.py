@@ -44,16 +44,18 @@ def host_port():
     raise AssertionError("no free loopback port")
 
 
-# Starts one side ("host" or "join") playing a new script, in a directory of its own.
-def start(options, work, side, rng, address):
-    os.makedirs(os.path.join(work, side))
-    replay = os.path.join(work, side + ".replay")
+# Starts one side ("host" or "join") playing a new script, in a directory of its own, NAME (the
+# side's by default), with the game's rejoin token kept in WORK; PREFIX runs it (as nsenter does).
+def start(options, work, side, rng, address, name=None, prefix=()):
+    name = name or side
+    os.makedirs(os.path.join(work, name))
+    replay = os.path.join(work, name + ".replay")
     with open(replay, "w") as out:
         out.write(script(rng, KEYS[side], 60 * options.seconds))
     env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
-               XDG_STATE_HOME=os.path.join(work, side))
-    with open(os.path.join(work, side + ".log"), "wb") as log:
-        command = [options.build + "/flagrun", "--" + side, address, "--play", replay]
+               XDG_STATE_HOME=os.path.join(work, name), XDG_RUNTIME_DIR=work)
+    with open(os.path.join(work, name + ".log"), "wb") as log:
+        command = [*prefix, options.build + "/flagrun", "--" + side, address, "--play", replay]
         return subprocess.Popen(command, cwd=options.build, env=env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=log)
 
@@ -78,8 +80,18 @@ def play(options, game):  # one game's 99th percentiles and bytes per second, or
         joiner.kill()
         relay.stopping.set()
         relay_thread.join()
+    problems, p99s, finals = ended(options, work, statuses)
+    if problems:
+        raise AssertionError("its files are in %s:\n  %s" % (work, "\n  ".join(problems)))
+    shutil.rmtree(work)
+    return p99s, relay.rate("up"), relay.rate("down")
+
+
+# What went wrong in a game whose sides ended with these statuses (each must end well, with a
+# summary, its demo replaying in sync on the same final state); 99th percentiles; final states.
+def ended(options, work, statuses, sides=KEYS):
     problems, p99s, finals = [], [], []
-    for side, status in zip(KEYS, statuses):
+    for side, status in zip(sides, statuses):
         with open(os.path.join(work, side + ".log"), errors="replace") as log:
             errors = log.read()
         problems += [side + ": " + line for line in errors.splitlines() if "out of sync" in line]
@@ -98,12 +110,9 @@ def play(options, game):  # one game's 99th percentiles and bytes per second, or
         if os.path.exists(demo):
             with open(demo) as lines:
                 finals.append([line for line in lines if line.startswith("# final state:")])
-    if len(finals) != 2 or finals[0] != finals[1] or len(finals[0]) != 1:
+    if len(finals) != len(sides) or finals.count(finals[0]) != len(sides) or len(finals[0]) != 1:
         problems.append("the demos' final states differ or are missing")
-    if problems:
-        raise AssertionError("its files are in %s:\n  %s" % (work, "\n  ".join(problems)))
-    shutil.rmtree(work)
-    return p99s, relay.rate("up"), relay.rate("down")
+    return problems, p99s, finals
 
 
 def main():

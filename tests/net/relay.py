@@ -29,6 +29,7 @@ class Relay:
         self.bytes = {"up": 0, "down": 0}
         self.first = self.last = None
         self.stopping = threading.Event()
+        self.captured = []  # the first datagrams forwarded either way, to be sent again by others
 
     def receive(self, sock, now):
         try:
@@ -42,6 +43,8 @@ class Relay:
             where = (self.outer, self.joiner, "down")
         else:
             return
+        if len(self.captured) < 2000:
+            self.captured.append(payload)
         if self.random.random() < self.loss:
             return
         for _ in range(2 if self.random.random() < self.duplicate else 1):
