@@ -45,7 +45,10 @@ void KeepRejoinToken(const std::string& path, std::uint64_t token) {
     if (path.empty()) {
         return;
     }
-    mkdir(path.substr(0, path.rfind('/')).c_str(), 0700);
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        mkdir(path.substr(0, slash).c_str(), 0700); // those there already stay as they are
+    }
     const std::string temporary = path + "." + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary.c_str(), "w");
     if (file == nullptr) {

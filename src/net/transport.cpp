@@ -22,6 +22,12 @@ constexpr std::uint32_t kTimeoutMinimumMs = 32000;
 constexpr std::uint32_t kTimeoutMaximumMs = 40000;
 constexpr int kMaxEventsPerService = 256;
 constexpr int kCloseWaitMs = 500;
+constexpr std::int64_t kHandshakeMs = 2000;
+
+std::int64_t SteadyMs() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
 
 bool InitializeEnetOnce() {
     if (enet_initialize() != 0) {
@@ -181,6 +187,26 @@ void WaitForGoodbyes(Transport* t) {
     }
 }
 
+// ENet gives a place to every connection request before its handshake is
+// done, and would keep it for up to 30 s: a few forged requests could fill
+// them all. A place that has not become a connection in kHandshakeMs is
+// freed.
+void ForgetHalfConnections(Transport* t) {
+    const std::int64_t now = SteadyMs();
+    for (std::size_t i = 0; t->hosting && i < t->host->peerCount && i < kEnetPeers; ++i) {
+        ENetPeer* peer = &t->host->peers[i];
+        const bool half = peer->state != ENET_PEER_STATE_DISCONNECTED && NumberOf(*t, peer) < 0;
+        if (!half) {
+            t->halfSince[i] = 0;
+        } else if (t->halfSince[i] == 0) {
+            t->halfSince[i] = now;
+        } else if (now - t->halfSince[i] >= kHandshakeMs) {
+            enet_peer_reset(peer);
+            t->halfSince[i] = 0;
+        }
+    }
+}
+
 } // namespace
 
 bool OpenHost(Transport* t, std::uint16_t port, std::string* error, const char* bindAddress) {
@@ -194,11 +220,12 @@ bool OpenHost(Transport* t, std::uint16_t port, std::string* error, const char* 
         SetError(error, std::string("not an IPv4 address: ") + bindAddress);
         return false;
     }
-    if (!CreateHost(t, &address, kPeerCount, error)) {
+    if (!CreateHost(t, &address, kEnetPeers, error)) {
         SetError(error, "could not listen on UDP port " + std::to_string(port));
         return false;
     }
     t->hosting = true;
+    t->host->duplicatePeers = kPeerCount;         // one address cannot take every place
     t->host->intercept = AnswerDiscoveryRequests; // a search of the local network
     return true;
 }
@@ -239,6 +266,7 @@ Link ServiceTransport(Transport* t, DeliverFn deliver, void* context) {
         }
         HandleEvent(t, event, deliver, context);
     }
+    ForgetHalfConnections(t);
     return t->link;
 }
 

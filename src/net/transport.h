@@ -24,6 +24,9 @@ inline constexpr int kPlayerPeer = 0;
 inline constexpr int kNewcomerPeer = 1;
 inline constexpr int kFirstWatcherPeer = 2;
 inline constexpr int kPeerCount = kFirstWatcherPeer + kMaxWatchers;
+// ENet's places on a host, more than the game's: requests not yet
+// connections take one each for a while.
+inline constexpr std::size_t kEnetPeers = 64;
 
 // What a connection asks the host for.
 enum class Wish : std::uint32_t { kPlay = 1, kWatch = 2 };
@@ -41,8 +44,9 @@ struct Transport {
     ENetPeer* peers[kPeerCount] = {}; // by number, once connected
     Link link = Link::kGone;          // the player's link
     bool hosting = false;
-    std::uint32_t arrived = 0; // a bit by number: connected since last taken
-    std::uint32_t left = 0;    //   and gone
+    std::uint32_t arrived = 0;               // a bit by number: connected since last taken
+    std::uint32_t left = 0;                  //   and gone
+    std::int64_t halfSince[kEnetPeers] = {}; // since when each ENet place holds a request
 };
 
 // Listens on port of every interface, or of bindAddress when given. On
