@@ -45,8 +45,8 @@ struct NetGame {
     std::string why;            // the end, in a line for the player
     std::int32_t endFrame = -1; // the game ends before this frame; -1 while it goes on
     std::int64_t lastHeardMs = 0;
-    std::int64_t startAtMs = 0;   // the first frame runs no sooner
-    bool heardInputs = false;     // the other side took this side's Hello
+    std::int64_t startAtMs = 0; // the first frame runs no sooner
+    bool heardInputs = false;   // the other side took this side's Hello
     std::int64_t leaveStartedMs = 0;
     // The hash of every confirmed state chained: a match at a frame is a
     // match at every frame before it.
