@@ -24,12 +24,20 @@ cmake --build build-fuzz -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 mkdir -p build-fuzz/crashes
-for harness in font text replay net; do
+harnesses=(font text replay net)
+# All at once, each for its SECONDS of wall time: the machine's cores share them.
+pids=()
+for harness in "${harnesses[@]}"; do
   mkdir -p "build-fuzz/corpus/$harness"
-  log="build-fuzz/$harness.log"
-  if ! "build-fuzz/${harness}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+  "build-fuzz/${harness}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="build-fuzz/crashes/$harness-" \
-    "build-fuzz/corpus/$harness" "build-fuzz/seeds/$harness" >"$log" 2>&1; then
+    "build-fuzz/corpus/$harness" "build-fuzz/seeds/$harness" >"build-fuzz/$harness.log" 2>&1 &
+  pids+=($!)
+done
+for i in "${!harnesses[@]}"; do
+  harness=${harnesses[$i]}
+  log="build-fuzz/$harness.log"
+  if ! wait "${pids[$i]}"; then
     tail -n 40 "$log"
     echo "fuzz: $harness FAILED: the input is in build-fuzz/crashes/, the log in $log"
     exit 1
