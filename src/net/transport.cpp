@@ -2,9 +2,14 @@
 
 #include "net/discovery.h"
 
+#include <arpa/inet.h>
+#include <linux/filter.h>
+#include <sys/socket.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -207,6 +212,72 @@ void ForgetHalfConnections(Transport* t) {
     }
 }
 
+// Every ENet place in use: its address and its number, which each of its
+// datagrams carries in ENet's header.
+std::vector<std::uint64_t> PlacesInUse(const Transport& t) {
+    std::vector<std::uint64_t> places;
+    for (std::size_t i = 0; i < t.host->peerCount; ++i) {
+        const ENetPeer& peer = t.host->peers[i];
+        if (peer.state != ENET_PEER_STATE_DISCONNECTED) {
+            places.push_back(std::uint64_t{ntohl(peer.address.host)} << 32 |
+                             std::uint64_t{peer.address.port} << 16 | i);
+        }
+    }
+    return places;
+}
+
+// A socket filter that lets through only what a host can use: datagrams
+// from the address of one of its ENet places that carry that place's
+// number, search requests (48 bytes that start "FRLD") and ENet connection
+// requests (number 0xfff). Junk, and copies of the players' own datagrams
+// from anyone else, are dropped in the kernel before the game reads them.
+// The filter sees the UDP header at 0 and the IP header at SKF_NET_OFF.
+std::vector<sock_filter> Guard(const std::vector<std::uint64_t>& places) {
+    constexpr std::uint32_t kUdpHeader = 8;
+    std::vector<sock_filter> code;
+    const auto accept = static_cast<std::uint32_t>(8 * places.size() + 7);
+    for (std::uint64_t place : places) {
+        code.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, std::uint32_t(SKF_NET_OFF + 12)));
+        code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(place >> 32), 0, 6));
+        code.push_back(BPF_STMT(BPF_LD | BPF_H | BPF_ABS, 0));
+        code.push_back(
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(place >> 16 & 0xffff), 0, 4));
+        code.push_back(BPF_STMT(BPF_LD | BPF_H | BPF_ABS, kUdpHeader));
+        code.push_back(BPF_STMT(BPF_ALU | BPF_AND | BPF_K, ENET_PROTOCOL_MAXIMUM_PEER_ID));
+        code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(place & 0xffff), 0, 1));
+        const auto next = static_cast<std::uint32_t>(code.size() + 1);
+        code.push_back(BPF_STMT(BPF_JMP | BPF_JA, accept - next));
+    }
+    code.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_LEN, 0));
+    code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kUdpHeader + kDiscoveryBytes, 0, 2));
+    code.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kUdpHeader));
+    code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0x46524c44, 3, 4)); // "FRLD"
+    code.push_back(BPF_STMT(BPF_LD | BPF_H | BPF_ABS, kUdpHeader));
+    code.push_back(BPF_STMT(BPF_ALU | BPF_AND | BPF_K, ENET_PROTOCOL_MAXIMUM_PEER_ID));
+    code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ENET_PROTOCOL_MAXIMUM_PEER_ID, 0, 1));
+    code.push_back(BPF_STMT(BPF_RET | BPF_K, 0xffffffff));
+    code.push_back(BPF_STMT(BPF_RET | BPF_K, 0));
+    return code;
+}
+
+// Puts the guard on a host's socket, again whenever its places change. A
+// system that refuses it leaves the socket as it was: ENet drops junk too,
+// at more cost.
+void GuardSocket(Transport* t) {
+    if (!t->hosting) {
+        return;
+    }
+    std::vector<std::uint64_t> places = PlacesInUse(*t);
+    if (t->guarded && places == t->guardedPlaces) {
+        return;
+    }
+    std::vector<sock_filter> code = Guard(places);
+    const sock_fprog program{static_cast<unsigned short>(code.size()), code.data()};
+    setsockopt(t->host->socket, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
+    t->guardedPlaces = std::move(places);
+    t->guarded = true;
+}
+
 } // namespace
 
 bool OpenHost(Transport* t, std::uint16_t port, std::string* error, const char* bindAddress) {
@@ -267,6 +338,7 @@ Link ServiceTransport(Transport* t, DeliverFn deliver, void* context) {
         HandleEvent(t, event, deliver, context);
     }
     ForgetHalfConnections(t);
+    GuardSocket(t);
     return t->link;
 }
 

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The largest packet SendBytes takes; small enough never to be fragmented.
 inline constexpr std::size_t kMaxPacketBytes = 1024;
@@ -44,9 +45,11 @@ struct Transport {
     ENetPeer* peers[kPeerCount] = {}; // by number, once connected
     Link link = Link::kGone;          // the player's link
     bool hosting = false;
-    std::uint32_t arrived = 0;               // a bit by number: connected since last taken
-    std::uint32_t left = 0;                  //   and gone
-    std::int64_t halfSince[kEnetPeers] = {}; // since when each ENet place holds a request
+    std::uint32_t arrived = 0;                // a bit by number: connected since last taken
+    std::uint32_t left = 0;                   //   and gone
+    std::int64_t halfSince[kEnetPeers] = {};  // since when each ENet place holds a request
+    bool guarded = false;                     // the socket's filter is on
+    std::vector<std::uint64_t> guardedPlaces; //   and lets these addresses in
 };
 
 // Listens on port of every interface, or of bindAddress when given. On
