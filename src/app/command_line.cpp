@@ -62,7 +62,7 @@ static constexpr const char* kUsage =
     "  Escape quits\n"
     "\n"
     "Online: each side plays its player with either set of keys or the first\n"
-    "gamepad; P pauses both sides, Escape ends the game on both, F3 shows the\n"
+    "gamepad; P pauses both sides, Escape ends the game on both, Tab shows the\n"
     "round trip, the frames corrected in the last second and the frame\n"
     "advantage. --record FILE keeps the game as a demo, by default in\n"
     "$XDG_STATE_HOME/flagrun/online.demo; --play FILE plays this side's player\n"

@@ -44,8 +44,8 @@ inline constexpr SDLKey kQuitKey = SDLK_ESCAPE;
 inline constexpr SDLKey kPauseKey = SDLK_p;
 inline constexpr SDLKey kFullScreenKey = SDLK_F11;
 inline constexpr SDLKey kMuteKey = SDLK_m;
-// Online, F3 shows and hides the status line.
-inline constexpr SDLKey kNetStatusKey = SDLK_F3;
+// Online, Tab shows and hides the status line.
+inline constexpr SDLKey kNetStatusKey = SDLK_TAB;
 
 // The record of the keys held in `keys`, an array indexed by key symbol as
 // SDL_GetKeyState returns it.

@@ -35,14 +35,14 @@ double cueToCallbackMs = -1;
 void LoadClip(int sound) {
     const std::string path = std::string("Sounds/") + kSoundFiles[sound];
     WavData data;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec clip;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
     if (!CheckWavHeader(path.c_str(), &data) ||
-        SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) == nullptr) {
+        SDL_LoadWAV(path.c_str(), &clip, &buffer, &length) == nullptr) {
         return;
     }
-    if (spec.freq != kSampleRate || spec.format != AUDIO_S16LSB || spec.channels != 1) {
+    if (clip.freq != kSampleRate || clip.format != AUDIO_S16LSB || clip.channels != 1) {
         SDL_FreeWAV(buffer);
         return;
     }
