@@ -117,36 +117,42 @@ static const char* OptionValue(int argc, const char* const* argv, int* i, const 
     return argv[*i];
 }
 
-// The options that take a number; false when the argument is none of them.
+// Sets the option's field from its value, or refuses the value.
+static void TakeNumber(CommandLine* line, int* field, int low, int high, const char* refusal,
+                       const char* value) {
+    const int number = ParseNumber(value, low, high);
+    if (number < 0) {
+        *line = Refuse(*line, refusal, value);
+    } else {
+        *field = number;
+    }
+}
+
+// The options that take a number or a token; false when the argument is
+// none of them.
 static bool ParseNumberOption(int argc, const char* const* argv, int* i, CommandLine* line) {
     bool missing = false;
     const char* argument = argv[*i];
-    if (const char* value = OptionValue(argc, argv, i, "--scale", &missing)) {
-        const int scale = ParseNumber(value, kMinScale, kMaxScale);
-        if (scale < 0) {
-            *line = Refuse(*line, "--scale takes a whole number from 1 to 8, not", value);
-        } else {
-            line->window.scale = scale;
+    struct Numbered {
+        const char* name;
+        int low;
+        int high;
+        const char* refusal;
+        int* field;
+    };
+    const Numbered options[] = {
+        {"--scale", kMinScale, kMaxScale, "--scale takes a whole number from 1 to 8, not",
+         &line->window.scale},
+        {"--volume", 0, kMaxVolume, "--volume takes a whole number from 0 to 10, not",
+         &line->sound.volume},
+        {"--input-delay", 0, kMaxInputDelay, "--input-delay takes a whole number from 0 to 4, not",
+         &line->net.inputDelay},
+    };
+    for (const Numbered& option : options) {
+        if (const char* value = OptionValue(argc, argv, i, option.name, &missing)) {
+            TakeNumber(line, option.field, option.low, option.high, option.refusal, value);
+            return true;
         }
-        return true;
-    }
-    if (const char* value = OptionValue(argc, argv, i, "--volume", &missing)) {
-        const int volume = ParseNumber(value, 0, kMaxVolume);
-        if (volume < 0) {
-            *line = Refuse(*line, "--volume takes a whole number from 0 to 10, not", value);
-        } else {
-            line->sound.volume = volume;
-        }
-        return true;
-    }
-    if (const char* value = OptionValue(argc, argv, i, "--input-delay", &missing)) {
-        const int delay = ParseNumber(value, 0, kMaxInputDelay);
-        if (delay < 0) {
-            *line = Refuse(*line, "--input-delay takes a whole number from 0 to 4, not", value);
-        } else {
-            line->net.inputDelay = delay;
-        }
-        return true;
     }
     if (const char* value = OptionValue(argc, argv, i, "--rejoin", &missing)) {
         if (!ParseToken(value, &line->net.rejoinToken) || line->net.rejoinToken == 0) {
