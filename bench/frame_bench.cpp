@@ -148,7 +148,7 @@ std::size_t NextFrame(std::size_t frame) {
 void BM_FlipLoop(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(DrainEvents());
-        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
+        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr), DefaultKeyMap());
         benchmark::DoNotOptimize(keyboard);
         SDL_Flip(screen);
     }
@@ -263,7 +263,7 @@ void BM_WholeFrame(benchmark::State& state) {
     std::size_t frame = StartPlayback();
     for (auto _ : state) {
         benchmark::DoNotOptimize(DrainEvents());
-        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
+        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr), DefaultKeyMap());
         benchmark::DoNotOptimize(keyboard);
         game = play.states[frame];
         RunFrame(play.inputs[frame]);
@@ -277,7 +277,7 @@ void BM_WholeFrameRedrawingBackground(benchmark::State& state) {
     std::size_t frame = StartPlayback();
     for (auto _ : state) {
         benchmark::DoNotOptimize(DrainEvents());
-        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr));
+        const FrameInput keyboard = ReadFrameInput(SDL_GetKeyState(nullptr), DefaultKeyMap());
         benchmark::DoNotOptimize(keyboard);
         game = play.states[frame];
         DrawBackground();

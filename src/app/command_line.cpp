@@ -16,7 +16,9 @@ static constexpr const char* kUsage =
     "               [--volume N] [--mute] [--no-sound]\n"
     "               [--host [PORT] | --join [HOST[:PORT]] [--rejoin TOKEN] |\n"
     "                --watch [HOST[:PORT]]]\n"
-    "               [--input-delay N]\n"
+    "               [--input-delay N] [--config FILE] [--set NAME=VALUE]...\n"
+    "       flagrun --key-test [--config FILE] [--set NAME=VALUE]...\n"
+    "       flagrun --keys [--config FILE] [--set NAME=VALUE]...\n"
     "       flagrun --help | --version\n"
     "\n"
     "A two-player cooperative arena game for one keyboard.\n"
@@ -43,6 +45,14 @@ static constexpr const char* kUsage =
     "                one kept in $XDG_RUNTIME_DIR/flagrun/ for that host and port)\n"
     "  --input-delay N  online, make each key act N frames after it is read, N\n"
     "                from 0 to 4 (default: 0, at once)\n"
+    "  --config FILE read the settings from FILE, not from\n"
+    "                $XDG_CONFIG_HOME/flagrun/flagrun.conf (~/.config/flagrun/...)\n"
+    "  --set NAME=VALUE  a setting, as in the settings file, such as\n"
+    "                --set key_p1_laser=x or --set mute=no; wins over the file\n"
+    "  --keys        print every setting and key in force, and where it came from\n"
+    "                (default, file or option), and exit\n"
+    "  --key-test    open the window and show the keys held, to find keys the\n"
+    "                keyboard reports together\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -53,13 +63,18 @@ static constexpr const char* kUsage =
     "  SDL_RENDER_DRIVER=opengl    OpenGL shows them: the default where a GPU draws it\n"
     "  FLAGRUN_PRESENTER=sdl       SDL's own renderer, never the game, shows them\n"
     "\n"
-    "Controls:\n"
+    "Controls (the default keys; the settings file can change every one):\n"
     "  Player 1   arrow keys move, Space fires a laser, Right Alt throws a grenade\n"
     "  Player 2   W A S D move, Left Ctrl fires a laser, Left Shift throws a grenade\n"
     "  Gamepads   the first for Player 1, the second for Player 2: the d-pad or the\n"
     "             left stick moves, button 0 fires a laser, button 1 throws a grenade\n"
-    "  P pauses and resumes, M mutes and unmutes, F11 toggles full screen,\n"
-    "  Escape quits\n"
+    "  P pauses and resumes, M mutes and unmutes, - and = turn the volume down\n"
+    "  and up, F11 toggles full screen, Escape quits\n"
+    "\n"
+    "Settings: the scale, full screen, the volume, mute and every key, one\n"
+    "\"name = value\" line each in the settings file, which the game writes with\n"
+    "the defaults and comments at its first clean end. Mute, the volume and full\n"
+    "screen changed in play are kept there. An option wins over the file.\n"
     "\n"
     "Online: each side plays its player with either set of keys or the first\n"
     "gamepad; P pauses both sides, Escape ends the game on both, Tab shows the\n"
@@ -117,19 +132,41 @@ static const char* OptionValue(int argc, const char* const* argv, int* i, const 
     return argv[*i];
 }
 
-// Sets the option's field from its value, or refuses the value.
+// Adds a setting the command line gives; false when there are too many.
+static bool AddSetting(CommandLine* line, const char* option, std::string_view name,
+                       std::string_view value) {
+    if (line->settingCount == kMaxSettingArguments) {
+        *line = Refuse(*line, "too many settings on the command line, at", option);
+        return false;
+    }
+    line->settings[line->settingCount++] = SettingArgument{option, name, value};
+    return true;
+}
+
+// --set NAME=VALUE.
+static void TakeSetting(CommandLine* line, const char* value) {
+    const char* equals = std::strchr(value, '=');
+    if (equals == nullptr || equals == value) {
+        *line = Refuse(*line, "--set takes NAME=VALUE, not", value);
+        return;
+    }
+    AddSetting(line, "--set", std::string_view(value, equals - value), equals + 1);
+}
+
+// Sets the option's field from its value, or refuses the value. An option
+// that stands for a setting also gives it.
 static void TakeNumber(CommandLine* line, int* field, int low, int high, const char* refusal,
-                       const char* value) {
+                       const char* option, const char* setting, const char* value) {
     const int number = ParseNumber(value, low, high);
     if (number < 0) {
         *line = Refuse(*line, refusal, value);
-    } else {
+    } else if (setting == nullptr || AddSetting(line, option, setting, value)) {
         *field = number;
     }
 }
 
-// The options that take a number or a token; false when the argument is
-// none of them.
+// The options that take a number, a token, a file or a setting; false
+// when the argument is none of them.
 static bool ParseNumberOption(int argc, const char* const* argv, int* i, CommandLine* line) {
     bool missing = false;
     const char* argument = argv[*i];
@@ -139,20 +176,30 @@ static bool ParseNumberOption(int argc, const char* const* argv, int* i, Command
         int high;
         const char* refusal;
         int* field;
+        const char* setting; // the setting it stands for, if any
     };
     const Numbered options[] = {
         {"--scale", kMinScale, kMaxScale, "--scale takes a whole number from 1 to 8, not",
-         &line->window.scale},
+         &line->window.scale, "scale"},
         {"--volume", 0, kMaxVolume, "--volume takes a whole number from 0 to 10, not",
-         &line->sound.volume},
+         &line->sound.volume, "volume"},
         {"--input-delay", 0, kMaxInputDelay, "--input-delay takes a whole number from 0 to 4, not",
-         &line->net.inputDelay},
+         &line->net.inputDelay, nullptr},
     };
     for (const Numbered& option : options) {
         if (const char* value = OptionValue(argc, argv, i, option.name, &missing)) {
-            TakeNumber(line, option.field, option.low, option.high, option.refusal, value);
+            TakeNumber(line, option.field, option.low, option.high, option.refusal, option.name,
+                       option.setting, value);
             return true;
         }
+    }
+    if (const char* value = OptionValue(argc, argv, i, "--set", &missing)) {
+        TakeSetting(line, value);
+        return true;
+    }
+    if (const char* value = OptionValue(argc, argv, i, "--config", &missing)) {
+        line->configPath = value;
+        return true;
     }
     if (const char* value = OptionValue(argc, argv, i, "--rejoin", &missing)) {
         if (!ParseToken(value, &line->net.rejoinToken) || line->net.rejoinToken == 0) {
@@ -240,6 +287,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
         if (std::strcmp(argument, "--fullscreen") == 0) {
             commandLine.window.fullscreen = true;
+            AddSetting(&commandLine, argument, "fullscreen", "yes");
+            continue;
+        }
+        if (std::strcmp(argument, "--keys") == 0) {
+            commandLine.listKeys = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--key-test") == 0) {
+            commandLine.keyTest = true;
             continue;
         }
         const bool record = std::strcmp(argument, "--record") == 0;
@@ -257,6 +313,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
         if (std::strcmp(argument, "--mute") == 0) {
             commandLine.sound.muted = true;
+            AddSetting(&commandLine, argument, "mute", "yes");
             continue;
         }
         if (std::strcmp(argument, "--no-sound") == 0) {
@@ -270,6 +327,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         if (commandLine.action == CommandLineAction::kRefuse) {
             return commandLine;
         }
+    }
+    if (commandLine.action == CommandLineAction::kRefuse) {
+        return commandLine;
+    }
+    if (commandLine.keyTest && (commandLine.net.mode != NetMode::kNone ||
+                                commandLine.demo != DemoOption::kNone)) {
+        return Refuse(commandLine, "--key-test only shows the keys held, so not with",
+                      commandLine.demo != DemoOption::kNone ? "--record or --play"
+                                                            : "--host, --join or --watch");
     }
     const NetMode mode = commandLine.net.mode;
     if (commandLine.net.rejoinToken != 0 && mode != NetMode::kJoin) {

@@ -1,8 +1,10 @@
 // The game's command line: --help, --version, --scale N, --fullscreen,
 // --record FILE, --play FILE, --volume N, --mute, --no-sound, --host [PORT],
-// --join HOST[:PORT], --input-delay N and --rejoin TOKEN.
+// --join HOST[:PORT], --input-delay N, --rejoin TOKEN, --config FILE,
+// --set NAME=VALUE, --keys and --key-test.
 #pragma once
 
+#include "app/settings.h"
 #include "app/window.h"
 #include "net/protocol.h"
 #include "sound/sound.h"
@@ -26,8 +28,12 @@ struct NetOptions {
     std::uint64_t rejoinToken = 0; // --rejoin TOKEN; 0: none given
 };
 
+inline constexpr int kMaxSettingArguments = 32;
+
 // What the command line asks for. On kRefuse, error holds one line that
 // says what was wrong, without the program's name.
+// The window and the sound are filled in from the settings (app/settings.h),
+// where the options that set them go; --no-sound is the command line's.
 struct CommandLine {
     CommandLineAction action = CommandLineAction::kRun;
     WindowOptions window;
@@ -35,6 +41,12 @@ struct CommandLine {
     DemoOption demo = DemoOption::kNone;
     const char* demoPath = ""; // the argument after --record or --play
     NetOptions net;
+    const char* configPath = nullptr; // --config FILE
+    // --set NAME=VALUE and the options that stand for a setting, in order.
+    SettingArgument settings[kMaxSettingArguments];
+    int settingCount = 0;
+    bool listKeys = false; // --keys
+    bool keyTest = false;  // --key-test
     char error[160] = "";
 };
 

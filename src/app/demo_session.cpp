@@ -2,6 +2,8 @@
 // comes from, and where it goes.
 #include "app/demo_session.h"
 
+#include "app/paths.h"
+
 #include "input/bindings.h"
 #include "input/gamepads.h"
 
@@ -10,14 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-
-static std::string FromCaller(const char* path) {
-    const char* caller = std::getenv(kCallerDirectoryVariable);
-    if (path[0] == '/' || caller == nullptr || caller[0] == '\0') {
-        return path;
-    }
-    return std::string(caller) + "/" + path;
-}
 
 static int Refuse(const DemoSession& session, const std::string& message, int status) {
     std::fprintf(stderr, "%s: %s\n", session.program, message.c_str());
@@ -57,7 +51,7 @@ bool NextFrameInput(DemoSession* session, FrameInput* input) {
     if (session->mode == DemoMode::kPlay) {
         return NextDemoFrame(session->demo, &session->playback, input);
     }
-    *input = CombineInput(ReadFrameInput(SDL_GetKeyState(nullptr)), ReadGamepads());
+    *input = CombineInput(ReadFrameInput(SDL_GetKeyState(nullptr), keyMap), ReadGamepads());
     return true;
 }
 

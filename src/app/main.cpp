@@ -2,9 +2,11 @@
 #include "app/command_line.h"
 #include "app/demo_session.h"
 #include "app/frame.h"
+#include "app/key_test.h"
 #include "app/online.h"
 #include "app/pacing.h"
 #include "app/pause.h"
+#include "app/settings_file.h"
 #include "app/startup.h"
 #include "app/watching.h"
 #include "app/window.h"
@@ -27,11 +29,7 @@ static DemoMode DemoModeOf(const CommandLine& commandLine) {
 // quit flag is tested only here, so the frame in which a quit request is
 // seen still runs to its flip. A paused pass runs no frame, so a recording
 // takes nothing from it and a demo played waits.
-static int GameMain(int argc, char** argv) {
-    const CommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.action != CommandLineAction::kRun) {
-        return AnswerCommandLine(commandLine);
-    }
+static int PlayGame(const CommandLine& commandLine) {
     DemoSession session;
     const int refused = PrepareDemo(&session, DemoModeOf(commandLine), commandLine.demoPath);
     if (refused != 0) {
@@ -51,12 +49,7 @@ static int GameMain(int argc, char** argv) {
     requests.quit = status;
     while (!requests.quit) {
         requests = DrainEvents();
-        if (requests.toggleFullScreen) {
-            ToggleFullScreen();
-        }
-        if (requests.toggleMute) {
-            ShowNotice(ToggleMute() ? "Sound off" : "Sound on");
-        }
+        ApplyLocalRequests(requests);
         if (!RunPass(&pause, requests.togglePause, &session)) {
             break;
         }
@@ -66,6 +59,31 @@ static int GameMain(int argc, char** argv) {
         status = EndDemo(&session);
     }
     ShutDown();
+    return status;
+}
+
+// The settings come first: the file, then the command line. A clean end
+// leaves a settings file where there was none.
+static int GameMain(int argc, char** argv) {
+    CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.action != CommandLineAction::kRun) {
+        return AnswerCommandLine(commandLine);
+    }
+    if (const int refused = LoadSettings(commandLine)) {
+        return refused;
+    }
+    const Settings& settings = SettingsInForce();
+    if (commandLine.listKeys) {
+        PrintSettings(stdout, settings, SettingsFilePath().c_str());
+        return 0;
+    }
+    commandLine.window = WindowOf(settings);
+    commandLine.sound = SoundOf(settings, commandLine.sound.device);
+    keyMap = KeyMapOf(settings);
+    const int status = commandLine.keyTest ? RunKeyTest(commandLine) : PlayGame(commandLine);
+    if (status == 0) {
+        WriteMissingSettingsFile();
+    }
     return status;
 }
 

@@ -7,6 +7,7 @@
 #include "app/find_game.h"
 #include "app/frame.h"
 #include "app/pacing.h"
+#include "app/paths.h"
 #include "app/present.h"
 #include "app/rejoin.h"
 #include "app/startup.h"
@@ -22,7 +23,6 @@
 #include "view/render.h"
 
 #include <SDL.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -171,21 +171,8 @@ bool OpenLink(Online* online, const NetOptions& net, std::string* error) {
     return true;
 }
 
-// The directories above `path`, made as needed, for this user only.
-void MakeParents(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        mkdir(path.substr(0, slash).c_str(), 0700);
-    }
-}
-
-std::string DefaultDemoPath() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    if (state != nullptr && state[0] == '/') {
-        return std::string(state) + "/" + kOnlineDemoName;
-    }
-    return std::string(home != nullptr ? home : "") + "/.local/state/" + kOnlineDemoName;
+static std::string DefaultDemoPath() {
+    return UserPath("XDG_STATE_HOME", ".local/state", kOnlineDemoName);
 }
 
 // Every online game is recorded: to --record FILE, checked already, or
@@ -221,19 +208,14 @@ bool LocalBits(const Online& online, DemoSession* demo, std::uint8_t* bits) {
         *bits = ActionBits(host ? input.player1 : input.player2);
         return true;
     }
-    const FrameInput keys = ReadFrameInput(SDL_GetKeyState(nullptr));
+    const FrameInput keys = ReadFrameInput(SDL_GetKeyState(nullptr), keyMap);
     const PlayerInput pad = PadActions(ReadGamepads().pad1);
     *bits = ActionBits(keys.player1) | ActionBits(keys.player2) | ActionBits(pad);
     return true;
 }
 
 void HandleRequests(Online* online, const EventRequests& requests, std::int64_t nowMs) {
-    if (requests.toggleFullScreen) {
-        ToggleFullScreen();
-    }
-    if (requests.toggleMute) {
-        ShowNotice(ToggleMute() ? "Sound off" : "Sound on");
-    }
+    ApplyLocalRequests(requests);
     if (requests.toggleStatus) {
         online->showStatus = !online->showStatus;
     }

@@ -2,6 +2,8 @@
 // and renamed into place, so that a crash never leaves half a token.
 #include "app/rejoin.h"
 
+#include "app/paths.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,10 +47,7 @@ void KeepRejoinToken(const std::string& path, std::uint64_t token) {
     if (path.empty()) {
         return;
     }
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        mkdir(path.substr(0, slash).c_str(), 0700); // those there already stay as they are
-    }
+    MakeParents(path);
     const std::string temporary = path + "." + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary.c_str(), "w");
     if (file == nullptr) {

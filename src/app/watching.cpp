@@ -133,12 +133,7 @@ int RunWatchedGame(const CommandLine& commandLine) {
         const std::int64_t now = NowMs();
         const EventRequests requests = DrainEvents();
         quit = requests.quit != 0;
-        if (requests.toggleFullScreen) {
-            ToggleFullScreen();
-        }
-        if (requests.toggleMute) {
-            ShowNotice(ToggleMute() ? "Sound off" : "Sound on");
-        }
+        ApplyLocalRequests(requests);
         const Link link = ServiceTransport(&watch->transport, Deliver, watch.get());
         if (link == Link::kConnected && !watch->started) {
             StartWatching(&watch->watching, WatcherHello(), now);

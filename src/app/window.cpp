@@ -102,7 +102,7 @@ void ChooseWindowScale(const WindowOptions& options) {
     char scale[8];
     if (options.scale != 0) {
         std::snprintf(scale, sizeof scale, "%d", options.scale);
-        setenv("SDL12COMPAT_WINDOW_SCALING", scale, 1);
+        setenv("SDL12COMPAT_WINDOW_SCALING", scale, options.environmentWins ? 0 : 1);
         return;
     }
     std::snprintf(scale, sizeof scale, "%d", DesktopScale());
@@ -114,6 +114,7 @@ Uint32 VideoModeFlags(const WindowOptions& options) {
     return options.fullscreen ? flags | SDL_FULLSCREEN : flags;
 }
 
-void ToggleFullScreen() {
+bool ToggleFullScreen() {
     SDL_WM_ToggleFullScreen(screen);
+    return (screen->flags & SDL_FULLSCREEN) != 0;
 }

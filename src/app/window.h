@@ -12,6 +12,7 @@ inline constexpr int kMaxScale = 8;
 
 struct WindowOptions {
     int scale = 0; // 0: the largest that fits the desktop (ChooseScale)
+    bool environmentWins = false; // a scale from the settings file gives way to the environment's
     bool fullscreen = false;
 };
 
@@ -52,11 +53,13 @@ void RequestNearestScaling();
 // Picks the window's scale for the compatibility layer, which reads it when
 // the video mode is set, while the desktop's size can only be read before:
 // call after SDL_Init and before SDL_SetVideoMode. A scale from the command
-// line wins over the environment, which wins over the desktop's choice.
+// line wins over the environment, which wins over the settings file's and
+// then the desktop's choice.
 void ChooseWindowScale(const WindowOptions& options);
 
 // The flags of the game's video mode.
 Uint32 VideoModeFlags(const WindowOptions& options);
 
-// Between the window and full screen, during play.
-void ToggleFullScreen();
+// Between the window and full screen, during play; gives whether the game
+// is now full-screen.
+bool ToggleFullScreen();

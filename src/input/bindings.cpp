@@ -9,11 +9,26 @@ static const PlayerInput& PlayerOf(const FrameInput& input, const KeyBinding& bi
     return binding.player == 1 ? input.player1 : input.player2;
 }
 
-FrameInput ReadFrameInput(const Uint8* keys) {
+KeyMap DefaultKeyMap() {
+    KeyMap map{};
+    for (std::size_t i = 0; i < kKeyBindingCount; ++i) {
+        map.keys[i] = kKeyBindings[i].key;
+    }
+    map.keys[kPauseKey] = SDLK_p;
+    map.keys[kMuteKey] = SDLK_m;
+    map.keys[kFullScreenKey] = SDLK_F11;
+    map.keys[kQuitKey] = SDLK_ESCAPE;
+    map.keys[kStatusKey] = SDLK_TAB;
+    map.keys[kVolumeDownKey] = SDLK_MINUS;
+    map.keys[kVolumeUpKey] = SDLK_EQUALS;
+    return map;
+}
+
+FrameInput ReadFrameInput(const Uint8* keys, const KeyMap& map) {
     FrameInput input;
-    for (const KeyBinding& binding : kKeyBindings) {
-        if (keys[binding.key] != 0) {
-            PlayerOf(input, binding).*binding.action = true;
+    for (std::size_t i = 0; i < kKeyBindingCount; ++i) {
+        if (keys[map.keys[i]] != 0) {
+            PlayerOf(input, kKeyBindings[i]).*kKeyBindings[i].action = true;
         }
     }
     return input;

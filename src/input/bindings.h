@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <string_view>
 
-// Which player, and which of his actions, a key stands for.
+// Which player, and which of his actions, a key stands for by default.
+// Demos and replay scripts name the action by that key, whatever key the
+// player has bound to it.
 struct KeyBinding {
     SDLKey key;
     int player; // 1 or 2
@@ -38,18 +40,31 @@ inline constexpr KeyBinding kKeyBindings[] = {
 
 inline constexpr std::size_t kKeyBindingCount = sizeof(kKeyBindings) / sizeof(kKeyBindings[0]);
 
-// Keys handled by the event drain rather than the input record: Escape
-// quits, P pauses and resumes, F11 toggles full screen.
-inline constexpr SDLKey kQuitKey = SDLK_ESCAPE;
-inline constexpr SDLKey kPauseKey = SDLK_p;
-inline constexpr SDLKey kFullScreenKey = SDLK_F11;
-inline constexpr SDLKey kMuteKey = SDLK_m;
-// Online, Tab shows and hides the status line.
-inline constexpr SDLKey kNetStatusKey = SDLK_TAB;
+// The other keys the game reacts to, handled by the event drain rather than
+// the input record, numbered after the actions in a key map.
+enum ControlKey : int {
+    kPauseKey = static_cast<int>(kKeyBindingCount), // pauses and resumes
+    kMuteKey,                                       // mutes and unmutes
+    kFullScreenKey,                                 // between the window and full screen
+    kQuitKey,                                       // ends the game
+    kStatusKey,                                     // online, shows and hides the status line
+    kVolumeDownKey,
+    kVolumeUpKey,
+    kKeyMapSize
+};
+
+// The key of each action (indexed as kKeyBindings) and of each control
+// (indexed by ControlKey): the keys in force, whatever the player chose.
+struct KeyMap {
+    SDLKey keys[kKeyMapSize];
+};
+
+// The bindings table's keys, then P, M, F11, Escape, Tab, - and =.
+KeyMap DefaultKeyMap();
 
 // The record of the keys held in `keys`, an array indexed by key symbol as
-// SDL_GetKeyState returns it.
-FrameInput ReadFrameInput(const Uint8* keys);
+// SDL_GetKeyState returns it, each action read from its key in `map`.
+FrameInput ReadFrameInput(const Uint8* keys, const KeyMap& map);
 
 // The record with the actions of the bindings whose bits are set in `mask`
 // (bit i for kKeyBindings[i]), and back.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -162,6 +163,14 @@ bool ToggleMute() {
     const bool muted = mixer.muted;
     SDL_UnlockAudio();
     return muted;
+}
+
+int StepVolume(int step) {
+    SDL_LockAudio();
+    mixer.volume = std::clamp(mixer.volume + step, 0, kMaxVolume);
+    const int volume = mixer.volume;
+    SDL_UnlockAudio();
+    return volume;
 }
 
 void MixFrameOffline(std::int16_t* out) {

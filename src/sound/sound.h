@@ -31,6 +31,10 @@ void PlayFrameSounds(const FrameEvents& events, const GameState& state);
 // Mute on and off; gives whether it is now muted.
 bool ToggleMute();
 
+// The volume `step` up (or down, when negative), kept from 0 to 10; gives
+// the volume now.
+int StepVolume(int step);
+
 // The sound of the next kSamplesPerFrame stereo pairs, mixed here instead of
 // in the device's callback: for an offline render, with no device open.
 void MixFrameOffline(std::int16_t* out);

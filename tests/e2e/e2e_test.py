@@ -404,6 +404,54 @@ def two_windows_play_online_pause_and_leave_together():
     replayed = replay(os.path.join(homes[0], "flagrun", "online.demo"))[-1].decode()
     check(ends[0] == "# final state: " + replayed, "replayed %r: %r" % (replayed, ends[0]))
 
+# Player 1's laser moved to X: Space fires nothing, X fires, and the demo names the action as
+# ever (by its default key), so that it replays in sync anywhere. The file is only read.
+def a_rebound_laser_fires_on_its_key_and_the_demo_replays():
+    config = os.path.join(TMP, "rebound.conf")
+    with open(config, "w") as file:
+        file.write("# Player 1 fires with X\nkey_p1_laser = x\n")
+    game = Game("--config", config, "--record", DEMO)
+    poll(lambda: players(game.screenshot()), "the players are not in sight")
+    game.keys("keydown", "space", "sleep", "0.15", "keyup", "space")
+    deadline = time.monotonic() + 1
+    while time.monotonic() < deadline:
+        check(not find("lazer1.bmp", game.screenshot()), "Space still fires a laser")
+    game.keys("keydown", "x", "sleep", "0.15", "keyup", "x")
+    poll(lambda: find("lazer1.bmp", game.screenshot()), "X fires no laser", 5)
+    game.escape()
+    lines = open(DEMO).read().splitlines()
+    check(any("space" in line.split() for line in lines if line[0].isdigit()), "no laser recorded")
+    replayed = replay(DEMO)[-1].decode()
+    check(lines[-1] == "# final state: " + replayed, "replayed %r: %r" % (replayed, lines[-1]))
+    check(open(config).read() == "# Player 1 fires with X\nkey_p1_laser = x\n", "the file changed")
+
+
+# The first clean end writes the whole default file. M then rewrites the mute line alone,
+# keeping the player's comment and unknown line, and the next game starts muted: firing and
+# the enemies' shots leave the disk driver's file silent.
+def m_is_kept_on_its_own_line_and_the_next_game_starts_muted():
+    path = os.path.join(ENV["XDG_CONFIG_HOME"], "flagrun", "flagrun.conf")
+    Game().escape()
+    written = open(path).read().splitlines()
+    check("mute = no" in written and "key_p1_laser = space" in written, "no default file")
+    mine = ["# my own settings", *written, "a_later_setting = 1"]
+    with open(path, "w") as file:
+        file.write("\n".join(mine) + "\n")
+    game = Game()
+    game.keys("key", "m", "sleep", "0.3")
+    game.escape()
+    after = open(path).read().splitlines()
+    changed = [(a, b) for a, b in zip(mine, after) if a != b]
+    check(len(after) == len(mine) and changed == [("mute = no", "mute = yes")],
+          "the file changed otherwise: %r" % changed)
+    sound = os.path.join(TMP, "muted.raw")
+    game = Game(env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": sound})
+    game.keys("sleep", "1", "keydown", "space", "sleep", "0.1", "keyup", "space", "sleep", "1")
+    game.escape()
+    heard = pitches(open(sound, "rb").read())
+    check(len(heard) > 100 and not any(heard), "sound in %d of %d windows" % (sum(map(bool, heard)), len(heard)))
+    check(open(path).read().splitlines() == after, "a game that changed nothing wrote the file")
+
 
 GROUPS = {  # each group's tests, in order
     "keys_and_demos": [the_installed_game_takes_keys_and_p_and_records, a_played_demo_keeps_time,
@@ -412,11 +460,14 @@ GROUPS = {  # each group's tests, in order
     "window_geometry": [each_window_has_its_size_and_exact_blocks, full_screen_letterboxes,
                         each_path_shows_the_games_own_pixels],
     "online": [two_windows_play_online_pause_and_leave_together],
+    "settings": [a_rebound_laser_fires_on_its_key_and_the_demo_replays,
+                 m_is_kept_on_its_own_line_and_the_next_game_starts_muted],
 }
 if len(sys.argv) != 4 or sys.argv[1] not in GROUPS:
     sys.exit("Usage: e2e_test.py %s BUILD_DIR CMAKE" % "|".join(GROUPS))
 BUILD, CMAKE, HERE = os.path.abspath(sys.argv[2]), sys.argv[3], os.path.dirname(__file__)
 TMP = tempfile.mkdtemp(prefix="flagrun-e2e-")
+ENV["XDG_CONFIG_HOME"] = os.path.join(TMP, "config")  # the games' settings, not the user's
 DEMO = os.path.join(TMP, "my game.demo")
 try:  # the first failure ends the group
     for test in GROUPS[sys.argv[1]]:

@@ -30,7 +30,7 @@ inline FrameInput Keys(std::initializer_list<SDLKey> held = {}) {
     for (SDLKey key : held) {
         down[key] = 1;
     }
-    return ReadFrameInput(down.data());
+    return ReadFrameInput(down.data(), DefaultKeyMap());
 }
 
 class GameTest : public ScreenTest {
