@@ -331,8 +331,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (commandLine.action == CommandLineAction::kRefuse) {
         return commandLine;
     }
-    if (commandLine.keyTest && (commandLine.net.mode != NetMode::kNone ||
-                                commandLine.demo != DemoOption::kNone)) {
+    if (commandLine.keyTest &&
+        (commandLine.net.mode != NetMode::kNone || commandLine.demo != DemoOption::kNone)) {
         return Refuse(commandLine, "--key-test only shows the keys held, so not with",
                       commandLine.demo != DemoOption::kNone ? "--record or --play"
                                                             : "--host, --join or --watch");

@@ -6,8 +6,8 @@
 #include "app/window.h"
 #include "input/bindings.h"
 #include "rules/rules.h"
-#include "view/notice.h"
 #include "sound/sound.h"
+#include "view/notice.h"
 #include "view/render.h"
 
 #include <SDL.h>

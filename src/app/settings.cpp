@@ -12,9 +12,9 @@ enum class Kind { kScale, kSwitch, kVolume, kKey };
 // The keys' setting names, in key map order: the bindings table's, then
 // the controls'.
 static constexpr const char* kKeySettingNames[kKeyMapSize] = {
-    "key_p1_up",      "key_p1_down",    "key_p1_left",    "key_p1_right",  "key_p2_up",
-    "key_p2_left",    "key_p2_down",    "key_p2_right",   "key_p1_laser",  "key_p2_laser",
-    "key_p2_grenade", "key_p1_grenade", "key_pause",      "key_mute",      "key_fullscreen",
+    "key_p1_up",      "key_p1_down",    "key_p1_left",     "key_p1_right",  "key_p2_up",
+    "key_p2_left",    "key_p2_down",    "key_p2_right",    "key_p1_laser",  "key_p2_laser",
+    "key_p2_grenade", "key_p1_grenade", "key_pause",       "key_mute",      "key_fullscreen",
     "key_quit",       "key_status",     "key_volume_down", "key_volume_up",
 };
 
@@ -179,8 +179,8 @@ void ApplyConfigText(std::string_view text, const char* path, Settings* settings
 bool ApplyArgument(const SettingArgument& argument, Settings* settings, std::string* error) {
     const int setting = FindSetting(argument.name);
     if (setting < 0) {
-        *error = std::string(argument.option) + ": unknown setting '" +
-                 std::string(argument.name) + "'";
+        *error =
+            std::string(argument.option) + ": unknown setting '" + std::string(argument.name) + "'";
         return false;
     }
     const int value = ParseValue(setting, argument.value, error);
@@ -238,8 +238,7 @@ bool SettleClashes(const char* path, Settings* settings, std::vector<std::string
             const bool aLater = settings->line[a] > settings->line[b];
             const int later = aLater ? a : b;
             const int earlier = aLater ? b : a;
-            messages->push_back(At(path, settings->line[later]) + key +
-                                Holder(*settings, earlier) +
+            messages->push_back(At(path, settings->line[later]) + key + Holder(*settings, earlier) +
                                 " as well; both keep their default keys");
             Revert(settings, a);
             Revert(settings, b);
@@ -247,8 +246,8 @@ bool SettleClashes(const char* path, Settings* settings, std::vector<std::string
             const int fromFile = fileA ? a : b;
             const int other = fileA ? b : a;
             messages->push_back(At(path, settings->line[fromFile]) + key +
-                                Holder(*settings, other) + " as well; " +
-                                SettingName(fromFile) + " keeps its default key");
+                                Holder(*settings, other) + " as well; " + SettingName(fromFile) +
+                                " keeps its default key");
             Revert(settings, fromFile);
         } else {
             const int fromOption = settings->origin[a] == Origin::kOption ? a : b;

@@ -26,7 +26,7 @@ enum class Origin { kDefault, kFile, kOption };
 struct Settings {
     int value[kSettingCount] = {};
     Origin origin[kSettingCount] = {};
-    int line[kSettingCount] = {};          // the file's line, for Origin::kFile
+    int line[kSettingCount] = {};           // the file's line, for Origin::kFile
     const char* option[kSettingCount] = {}; // the option, for Origin::kOption
 };
 

@@ -88,8 +88,8 @@ static void SaveSetting(int setting) {
         }
     }
     const std::string value = ValueText(current.settings, setting);
-    if (!WriteFileAtomically(current.path.c_str(), WithValue(text, line, SettingName(setting), value),
-                             &error)) {
+    if (!WriteFileAtomically(current.path.c_str(),
+                             WithValue(text, line, SettingName(setting), value), &error)) {
         Warn(error);
     }
 }
@@ -109,8 +109,8 @@ void WriteMissingSettingsFile() {
         ReadConfigFile(current.path.c_str(), &text, &error) != FileRead::kMissing) {
         return;
     }
-    if (!WriteFileAtomically(current.path.c_str(), DefaultConfigText(current.settings, current.changed),
-                             &error)) {
+    if (!WriteFileAtomically(current.path.c_str(),
+                             DefaultConfigText(current.settings, current.changed), &error)) {
         Warn(error);
     }
 }

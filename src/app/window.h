@@ -11,7 +11,7 @@ inline constexpr int kMinScale = 1;
 inline constexpr int kMaxScale = 8;
 
 struct WindowOptions {
-    int scale = 0; // 0: the largest that fits the desktop (ChooseScale)
+    int scale = 0;                // 0: the largest that fits the desktop (ChooseScale)
     bool environmentWins = false; // a scale from the settings file gives way to the environment's
     bool fullscreen = false;
 };
