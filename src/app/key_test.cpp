@@ -61,7 +61,10 @@ int RunKeyTest(const CommandLine& commandLine) {
             PrintHeld(held);
             shown = held;
         }
-        DrawTextPage(title, held);
+        std::vector<std::string> page = {held.empty() ? "No key held"
+                                                      : std::to_string(held.size()) + " held:"};
+        page.insert(page.end(), held.begin(), held.end());
+        DrawTextPage(title, page);
         PresentFrame();
         WaitForNextFrame(&pacer);
     }

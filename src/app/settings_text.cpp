@@ -81,6 +81,8 @@ static std::string OriginText(const Settings& settings, int setting, const char*
 }
 
 void PrintSettings(std::FILE* stream, const Settings& settings, const char* path) {
+    std::fprintf(stream, "Settings file: %s\n",
+                 path[0] != '\0' ? path : "none (neither XDG_CONFIG_HOME nor HOME is set)");
     std::fprintf(stream, "%-16s %-12s %s\n", "SETTING", "VALUE", "FROM");
     for (const Section& section : kSections) {
         for (int i = 0; i < section.count; ++i) {

@@ -127,9 +127,10 @@ def enemy_clock():  # the frame each pair of enemy places shows in the first 50 
 
 
 class Game:  # its output goes to this script's
-    def __init__(self, *args, size=(640, 530), program=None, cwd=None, env=None, stderr=None):
+    def __init__(self, *args, size=(640, 530), program=None, cwd=None, env=None, stderr=None,
+                 stdout=None):
         self.proc = spawn([program or os.path.join(BUILD, "flagrun"), *args], cwd=cwd or BUILD,
-                          env={**ENV, **(env or {})}, stderr=stderr)
+                          env={**ENV, **(env or {})}, stderr=stderr, stdout=stdout)
         self.show(size)
 
     def show(self, size):  # waits for the window in that size, drawn, and gives it the keys
@@ -454,6 +455,16 @@ def m_is_kept_on_its_own_line_and_the_next_game_starts_muted():
     check(open(path).read().splitlines() == after, "a game that changed nothing wrote the file")
 
 
+# The key test tells every key held at once, in the window and on its output.
+def the_key_test_names_the_keys_held_together():
+    with open(os.path.join(TMP, "held"), "w+") as held:
+        game = Game("--key-test", stdout=held)
+        game.keys("keydown", "x", "keydown", "w", "keydown", "Control_L", "sleep", "0.3",
+                  "keyup", "x", "keyup", "w", "keyup", "Control_L")
+        game.escape()
+        held.seek(0)
+        check("keys held: w, x, left ctrl\n" in held.read(), "not all three keys told")
+
 GROUPS = {  # each group's tests, in order
     "keys_and_demos": [the_installed_game_takes_keys_and_p_and_records, a_played_demo_keeps_time,
                        space_leaves_player_ones_laser_in_the_sound],
@@ -462,7 +473,8 @@ GROUPS = {  # each group's tests, in order
                         each_path_shows_the_games_own_pixels],
     "online": [two_windows_play_online_pause_and_leave_together],
     "settings": [a_rebound_laser_fires_on_its_key_and_the_demo_replays,
-                 m_is_kept_on_its_own_line_and_the_next_game_starts_muted],
+                 m_is_kept_on_its_own_line_and_the_next_game_starts_muted,
+                 the_key_test_names_the_keys_held_together],
 }
 if len(sys.argv) != 4 or sys.argv[1] not in GROUPS:
     sys.exit("Usage: e2e_test.py %s BUILD_DIR CMAKE" % "|".join(GROUPS))
