@@ -95,6 +95,9 @@ static void SaveSetting(int setting) {
 }
 
 void ChangeSetting(int setting, int value) {
+    if (current.settings.value[setting] == value) {
+        return;
+    }
     current.settings.value[setting] = value;
     current.changed[setting] = true;
     if (current.read == FileRead::kRead) {

@@ -24,7 +24,8 @@ const std::string& SettingsFilePath();
 
 // A setting changed in play: in force at once, and saved by rewriting its
 // own line of the file (or adding it), the rest of the file kept as it is.
-// With no file yet, it is saved in the file written at the end.
+// With no file yet, it is saved in the file written at the end. A value
+// the setting already has changes nothing.
 void ChangeSetting(int setting, int value);
 
 // At a clean end: when there is no settings file, writes a whole commented

@@ -106,8 +106,9 @@ int Finish(const Watch& watch, bool reached) {
         return 1;
     }
     char line[kMaxStateJsonLength];
-    FormatStateJson(line, watching.endFrame, watching.state);
-    std::fprintf(stderr, "flagrun: the game ended; final state: %s", line); // ends in a newline
+    const char* end = FormatStateJson(line, watching.endFrame, watching.state); // no NUL
+    std::fprintf(stderr, "flagrun: the game ended; final state: %.*s", static_cast<int>(end - line),
+                 line); // ends in a newline
     return 0;
 }
 
