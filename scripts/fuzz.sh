@@ -4,8 +4,9 @@
 # UndefinedBehaviorSanitizer, then prints what each did. The seed corpora are
 # made from the game's own fonts in build/, so build the game first. Inputs
 # that found something new stay in build-fuzz/corpus/ for the next run; a
-# crash is saved in build-fuzz/crashes/ and fails the run.
-#   scripts/fuzz.sh [SECONDS]
+# crash is saved in build-fuzz/crashes/ and fails the run. With --build it
+# only builds them.
+#   scripts/fuzz.sh [SECONDS | --build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -20,6 +21,9 @@ fi
 
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DFLAGRUN_RUN_DIR="$PWD/build" >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
+if [ "$seconds" = --build ]; then
+  exit 0
+fi
 
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"

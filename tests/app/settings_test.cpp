@@ -187,8 +187,9 @@ TEST(ConfigFile, AKilledWriteLeavesTheOldFileOrTheNewOne) {
         fs::temp_directory_path() / ("flagrun-write-" + std::to_string(getpid()));
     fs::create_directories(directory);
     const fs::path path = directory / "flagrun.conf";
-    const std::string texts[2] = {std::string(50000, 'a') + "\nmute = no\n",
-                                  std::string(70000, 'b') + "\nmute = yes\n"};
+    std::string texts[2] = {std::string(50000, 'a'), std::string(70000, 'b')};
+    texts[0].append("\nmute = no\n");
+    texts[1].append("\nmute = yes\n");
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(path.c_str(), texts[0], &error)) << error;
     const int watch = inotify_init1(IN_NONBLOCK);
