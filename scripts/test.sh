@@ -20,13 +20,13 @@ cmake --build build -j"$jobs"
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DFLAGRUN_SANITIZE=ON -DFLAGRUN_BENCHMARKS=OFF "$werror"
   cmake --build build-asan -j"$jobs"
   ./scripts/fuzz.sh --build
-) >build-asan.log 2>&1 &
+) >build/side-builds.log 2>&1 &
 builder=$!
 trap 'kill "$builder" 2>/dev/null || true' EXIT
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 -LE window
 if ! wait "$builder"; then
-  tail -n 60 build-asan.log
-  echo "the sanitizer or fuzz build FAILED: its log is build-asan.log"
+  tail -n 60 build/side-builds.log
+  echo "the sanitizer or fuzz build FAILED: its log is build/side-builds.log"
   exit 1
 fi
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 -L window
