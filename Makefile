@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 all: build
 
 build:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLAGRUN_UNIT_TESTS=ON
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds flagrun and runs every test: the unit and
-# replay tests, the real-window tests under Xvfb, and then the unit and
-# replay tests again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds flagrun and runs every test: the tests of
+# whole programs, online games, the package and the real windows under Xvfb,
+# then the unit and replay tests and the program tests again, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 # Every test has its own timeout, so a hang fails the run within minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,10 @@ werror=-DFLAGRUN_WERROR=${FLAGRUN_WERROR:-OFF}
 
 ./scripts/setup.sh test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLAGRUN_TESTS=ON -DFLAGRUN_BENCHMARKS=ON "$werror"
+# The unit test programs run in the sanitizer build below: the optimised build runs the tests
+# of whole programs, windows and the package.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLAGRUN_TESTS=ON -DFLAGRUN_UNIT_TESTS=OFF \
+  -DFLAGRUN_BENCHMARKS=ON "$werror"
 cmake --build build -j"$jobs"
 
 # The sanitizer build and the fuzz harnesses compile while the tests that keep no time run,
