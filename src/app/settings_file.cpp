@@ -42,6 +42,9 @@ int LoadSettings(const CommandLine& commandLine) {
     if (current.read == FileRead::kFailed && !current.path.empty()) {
         messages.push_back(error + "; the defaults apply");
     }
+    if (current.read != FileRead::kRead) {
+        text.clear(); // nothing of a file read in part
+    }
     ApplyConfigText(text, current.path.c_str(), &current.settings, &messages);
     bool refused = false;
     for (int i = 0; i < commandLine.settingCount && !refused; ++i) {
