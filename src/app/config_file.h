@@ -1,6 +1,6 @@
 // The settings file as text: `name = value` lines and whole-line `#`
-// comments, read whole, changed one line at a time, and written so that a
-// crash at any moment leaves either the old file or the new one.
+// comments, read whole and changed one line at a time (app/safe_write.h
+// writes it).
 #pragma once
 
 #include <string>
@@ -31,12 +31,3 @@ enum class FileRead { kRead, kMissing, kFailed };
 // Reads the whole file, up to 1 MiB, into `text`. On kFailed, `error` says
 // why (a directory, unreadable, too large).
 FileRead ReadConfigFile(const char* path, std::string* text, std::string* error);
-
-// Writes `text` to a new file beside `path` (its name: the file's and a
-// random suffix), flushes it to the disk and renames it over the file, so
-// that readers see the old file or the new one and never a part. A
-// symbolic link is followed, and the file it points to replaced. The new
-// file keeps the old one's mode. Missing directories are made, as private
-// ones. False, with `error` set, when any step fails; the temporary file is
-// then removed.
-bool WriteFileAtomically(const char* path, std::string_view text, std::string* error);

@@ -25,26 +25,36 @@ static std::string BoundTo(int key) {
     return "";
 }
 
-// One line a key held, in SDL's order of the keys.
-static std::vector<std::string> HeldKeys() {
+// The keys held, in SDL's order of the keys.
+static std::vector<int> HeldKeys() {
     int count = 0;
     const Uint8* keys = SDL_GetKeyState(&count);
-    std::vector<std::string> held;
+    std::vector<int> held;
     for (int key = 0; key < count && held.size() < kMostKeysShown; ++key) {
         if (keys[key] != 0) {
-            held.push_back(KeyName(static_cast<SDLKey>(key)) + BoundTo(key));
+            held.push_back(key);
         }
     }
     return held;
 }
 
-static void PrintHeld(const std::vector<std::string>& held) {
+static void PrintHeld(const std::vector<int>& held) {
     std::string line = held.empty() ? "nothing" : "";
-    for (const std::string& key : held) {
-        line += (line.empty() ? "" : ", ") + key.substr(0, key.find("  ("));
+    for (const int key : held) {
+        line += (line.empty() ? "" : ", ") + std::string(KeyName(static_cast<SDLKey>(key)));
     }
     std::printf("keys held: %s\n", line.c_str());
     std::fflush(stdout);
+}
+
+// The window's lines: how many keys are held, then each with its binding.
+static std::vector<std::string> Page(const std::vector<int>& held) {
+    std::vector<std::string> page = {held.empty() ? "No key held"
+                                                  : std::to_string(held.size()) + " held:"};
+    for (const int key : held) {
+        page.push_back(KeyName(static_cast<SDLKey>(key)) + BoundTo(key));
+    }
+    return page;
 }
 
 int RunKeyTest(const CommandLine& commandLine) {
@@ -54,17 +64,14 @@ int RunKeyTest(const CommandLine& commandLine) {
     const std::string title = std::string("Hold keys to see which are reported together; ") +
                               KeyName(keyMap.keys[kQuitKey]) + " quits";
     FramePacer pacer = StartPacing(MonotonicNow());
-    std::vector<std::string> shown = {"-"};
+    std::vector<int> shown = {-1};
     while (DrainEvents().quit == 0) {
-        const std::vector<std::string> held = HeldKeys();
+        const std::vector<int> held = HeldKeys();
         if (held != shown) {
             PrintHeld(held);
             shown = held;
         }
-        std::vector<std::string> page = {held.empty() ? "No key held"
-                                                      : std::to_string(held.size()) + " held:"};
-        page.insert(page.end(), held.begin(), held.end());
-        DrawTextPage(title, page);
+        DrawTextPage(title, Page(held));
         PresentFrame();
         WaitForNextFrame(&pacer);
     }

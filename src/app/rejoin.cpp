@@ -1,11 +1,8 @@
-// The rejoin file: one line of 16 hex digits, written to a temporary name
-// and renamed into place, so that a crash never leaves half a token.
+// The rejoin file: one line of 16 hex digits, written whole or not at all
+// (app/safe_write.h), so that a crash never leaves half a token.
 #include "app/rejoin.h"
 
-#include "app/paths.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "app/safe_write.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,20 +41,11 @@ bool ReadRejoinToken(const std::string& path, std::uint64_t* token) {
 }
 
 void KeepRejoinToken(const std::string& path, std::uint64_t token) {
-    if (path.empty()) {
-        return;
-    }
-    MakeParents(path);
-    const std::string temporary = path + "." + std::to_string(getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        return;
-    }
-    chmod(temporary.c_str(), 0600);
-    const bool written =
-        std::fprintf(file, "%016llx\n", static_cast<unsigned long long>(token)) > 0;
-    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    char line[20];
+    std::snprintf(line, sizeof line, "%016llx\n", static_cast<unsigned long long>(token));
+    std::string error;
+    if (!path.empty()) {
+        WriteFileAtomically(path.c_str(), line, 0600, &error);
     }
 }
 

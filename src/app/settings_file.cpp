@@ -4,6 +4,7 @@
 
 #include "app/config_file.h"
 #include "app/paths.h"
+#include "app/safe_write.h"
 
 #include <cstdio>
 
@@ -29,6 +30,14 @@ std::string SettingsPath(const char* configOption) {
 
 static void Warn(const std::string& message) {
     std::fprintf(stderr, "flagrun: %s\n", message.c_str());
+}
+
+// Writes the settings file whole; a failure is told in one line.
+static void WriteSettings(const std::string& text) {
+    std::string error;
+    if (!WriteFileAtomically(current.path.c_str(), text, 0666, &error)) {
+        Warn("cannot write the settings file '" + current.path + "': " + error);
+    }
 }
 
 int LoadSettings(const CommandLine& commandLine) {
@@ -90,11 +99,8 @@ static void SaveSetting(int setting) {
             line = entry.line;
         }
     }
-    const std::string value = ValueText(current.settings, setting);
-    if (!WriteFileAtomically(current.path.c_str(),
-                             WithValue(text, line, SettingName(setting), value), &error)) {
-        Warn(error);
-    }
+    WriteSettings(
+        WithValue(text, line, SettingName(setting), ValueText(current.settings, setting)));
 }
 
 void ChangeSetting(int setting, int value) {
@@ -115,8 +121,5 @@ void WriteMissingSettingsFile() {
         ReadConfigFile(current.path.c_str(), &text, &error) != FileRead::kMissing) {
         return;
     }
-    if (!WriteFileAtomically(current.path.c_str(),
-                             DefaultConfigText(current.settings, current.changed), &error)) {
-        Warn(error);
-    }
+    WriteSettings(DefaultConfigText(current.settings, current.changed));
 }

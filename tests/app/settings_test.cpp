@@ -3,6 +3,7 @@
 // that a kill cannot leave half done.
 #include "app/command_line.h"
 #include "app/config_file.h"
+#include "app/safe_write.h"
 #include "app/settings.h"
 #include "input/key_names.h"
 
@@ -191,10 +192,10 @@ TEST(ConfigFile, AKilledWriteLeavesTheOldFileOrTheNewOne) {
     texts[0].append("\nmute = no\n");
     texts[1].append("\nmute = yes\n");
     std::string error;
-    ASSERT_TRUE(WriteFileAtomically(path.c_str(), texts[0], &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path.c_str(), texts[0], 0666, &error)) << error;
     const int watch = inotify_init1(IN_NONBLOCK);
     inotify_add_watch(watch, directory.c_str(), IN_CREATE | IN_MODIFY | IN_MOVE);
-    ASSERT_TRUE(WriteFileAtomically(path.c_str(), texts[1], &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path.c_str(), texts[1], 0666, &error)) << error;
     const std::vector<std::string> changes = Changes(watch);
     close(watch);
     ASSERT_GE(changes.size(), 4u);
@@ -206,7 +207,7 @@ TEST(ConfigFile, AKilledWriteLeavesTheOldFileOrTheNewOne) {
     for (int kill = 0; kill < 60; ++kill) {
         const pid_t writer = fork();
         for (int i = 0; writer == 0; ++i) {
-            WriteFileAtomically(path.c_str(), texts[i % 2], &error);
+            WriteFileAtomically(path.c_str(), texts[i % 2], 0666, &error);
         }
         usleep(random() % 3000);
         ::kill(writer, SIGKILL);
